@@ -1,0 +1,813 @@
+#include "DialectoSqlite.h"
+
+#include <QDate>
+#include <QTime>
+
+#include <algorithm>
+
+namespace ado::dialecto {
+
+namespace {
+
+bool esInicioNombre(QChar c)
+{
+    return c.isLetter() || c == QLatin1Char('_') || c == QLatin1Char('@');
+}
+
+bool esParteNombre(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('@') || c == QLatin1Char('$');
+}
+
+bool esBlanco(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n')
+        || c == QLatin1Char('\f') || c == QLatin1Char('\v');
+}
+
+bool esDigito(QChar c)
+{
+    return c.unicode() >= '0' && c.unicode() <= '9';
+}
+
+bool igual(QStringView a, const char* b)
+{
+    return a.compare(QLatin1String(b), Qt::CaseInsensitive) == 0;
+}
+
+bool unaDe(QStringView a, std::initializer_list<const char*> lista)
+{
+    for (const char* p : lista)
+        if (igual(a, p)) return true;
+    return false;
+}
+
+// Body of a date literal that starts at '#' (position i); -1 when it is not one.
+int finDeFecha(QStringView s, int i)
+{
+    const int n = s.size();
+    const int limite = std::min(n, i + 40);
+    for (int j = i + 1; j < limite; ++j) {
+        const QChar c = s[j];
+        if (c == QLatin1Char('#')) {
+            if (j == i + 1) return -1;
+            return fechaIso(s.mid(i + 1, j - i - 1)).isEmpty() ? -1 : j + 1;
+        }
+        if (!(esDigito(c) || c == QLatin1Char('/') || c == QLatin1Char('-') || c == QLatin1Char(':') || c == QLatin1Char('.')
+              || c == QLatin1Char(' ') || c == QLatin1Char('T') || c.toUpper() == QLatin1Char('A') || c.toUpper() == QLatin1Char('P')
+              || c.toUpper() == QLatin1Char('M')))
+            return -1;
+    }
+    return -1;
+}
+
+int leerEntero(QStringView s, bool* ok)
+{
+    int v = 0;
+    *ok = !s.isEmpty() && s.size() <= 4;
+    for (QChar c : s) {
+        if (!esDigito(c)) { *ok = false; return 0; }
+        v = v * 10 + (c.unicode() - '0');
+    }
+    return v;
+}
+
+}  // namespace
+
+std::vector<Token> tokenizar(QStringView s)
+{
+    std::vector<Token> t;
+    const int n = s.size();
+    int i = 0;
+    auto poner = [&](TipoToken tipo, int ini, int fin) { t.push_back({tipo, ini, fin - ini}); };
+    while (i < n) {
+        const QChar c = s[i];
+        const int ini = i;
+        if (esBlanco(c)) {
+            while (i < n && esBlanco(s[i])) ++i;
+            poner(TipoToken::Blanco, ini, i);
+        } else if (c == QLatin1Char('-') && i + 1 < n && s[i + 1] == QLatin1Char('-')) {
+            while (i < n && s[i] != QLatin1Char('\n')) ++i;
+            poner(TipoToken::Comentario, ini, i);
+        } else if (c == QLatin1Char('/') && i + 1 < n && s[i + 1] == QLatin1Char('*')) {
+            i += 2;
+            while (i < n && !(s[i] == QLatin1Char('*') && i + 1 < n && s[i + 1] == QLatin1Char('/'))) ++i;
+            i = std::min(n, i + 2);
+            poner(TipoToken::Comentario, ini, i);
+        } else if (c == QLatin1Char('\'') || ((c == QLatin1Char('N') || c == QLatin1Char('n')) && i + 1 < n && s[i + 1] == QLatin1Char('\''))) {
+            i += (c == QLatin1Char('\'')) ? 1 : 2;
+            while (i < n) {
+                if (s[i] == QLatin1Char('\'')) {
+                    if (i + 1 < n && s[i + 1] == QLatin1Char('\'')) { i += 2; continue; }
+                    ++i;
+                    break;
+                }
+                ++i;
+            }
+            poner(TipoToken::Cadena, ini, i);
+        } else if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('[')) {
+            const QChar cierre = c == QLatin1Char('[') ? QLatin1Char(']') : c;
+            ++i;
+            while (i < n) {
+                if (s[i] == cierre) {
+                    if (i + 1 < n && s[i + 1] == cierre) { i += 2; continue; }
+                    ++i;
+                    break;
+                }
+                ++i;
+            }
+            poner(TipoToken::Citado, ini, i);
+        } else if (esDigito(c) || (c == QLatin1Char('.') && i + 1 < n && esDigito(s[i + 1]))) {
+            ++i;
+            while (i < n) {
+                const QChar d = s[i];
+                if (esDigito(d) || d == QLatin1Char('.') || d.isLetter() || d == QLatin1Char('_')) { ++i; continue; }
+                if ((d == QLatin1Char('+') || d == QLatin1Char('-')) && (s[i - 1] == QLatin1Char('e') || s[i - 1] == QLatin1Char('E'))
+                    && !(i - ini >= 2 && (s[ini + 1] == QLatin1Char('x') || s[ini + 1] == QLatin1Char('X'))) && i + 1 < n && esDigito(s[i + 1])) {
+                    ++i;
+                    continue;
+                }
+                break;
+            }
+            poner(TipoToken::Numero, ini, i);
+        } else if (esInicioNombre(c)) {
+            while (i < n && esParteNombre(s[i])) ++i;
+            poner(TipoToken::Palabra, ini, i);
+        } else if (c == QLatin1Char('#')) {
+            const int fin = finDeFecha(s, i);
+            if (fin > 0) {
+                i = fin;
+                poner(TipoToken::Fecha, ini, i);
+            } else {
+                ++i;
+                poner(TipoToken::Simbolo, ini, i);
+            }
+        } else {
+            static const char* dobles[] = {"<=", ">=", "<>", "!=", "==", "||", "<<", ">>"};
+            int largo = 1;
+            if (i + 1 < n) {
+                for (const char* d : dobles)
+                    if (c == QLatin1Char(d[0]) && s[i + 1] == QLatin1Char(d[1])) { largo = 2; break; }
+            }
+            // Keep surrogate pairs together.
+            if (c.isHighSurrogate() && i + 1 < n && s[i + 1].isLowSurrogate()) largo = 2;
+            i += largo;
+            poner(TipoToken::Simbolo, ini, i);
+        }
+    }
+    return t;
+}
+
+QString fechaIso(QStringView cuerpo)
+{
+    const QString b = cuerpo.trimmed().toString();
+    if (b.isEmpty() || b.size() > 30) return QString();
+    // Split into date and time at the first blank (or "T" in ISO form).
+    QString parteFecha = b, parteHora;
+    int corte = b.indexOf(QLatin1Char(' '));
+    if (corte < 0 && b.size() > 10 && b[10] == QLatin1Char('T')) corte = 10;
+    if (corte > 0) {
+        parteFecha = b.left(corte);
+        parteHora = b.mid(corte + 1).trimmed();
+    }
+    int anio = 0, mes = 0, dia = 0;
+    bool ok1 = false, ok2 = false, ok3 = false;
+    if (parteFecha.size() >= 8 && parteFecha.size() <= 10 && parteFecha.count(QLatin1Char('-')) == 2 && parteFecha.indexOf(QLatin1Char('-')) == 4) {
+        const QStringList p = parteFecha.split(QLatin1Char('-'));
+        anio = leerEntero(p[0], &ok1);
+        mes = leerEntero(p[1], &ok2);
+        dia = leerEntero(p[2], &ok3);
+        if (!(ok1 && ok2 && ok3) || p[0].size() != 4) return QString();
+    } else {
+        QChar sep;
+        for (QChar c : parteFecha)
+            if (c == QLatin1Char('/') || c == QLatin1Char('-') || c == QLatin1Char('.')) { sep = c; break; }
+        if (sep.isNull()) return QString();
+        const QStringList p = parteFecha.split(sep);
+        if (p.size() != 3) return QString();
+        const int a = leerEntero(p[0], &ok1);
+        const int m = leerEntero(p[1], &ok2);
+        anio = leerEntero(p[2], &ok3);
+        if (!(ok1 && ok2 && ok3) || p[0].size() > 2 || p[1].size() > 2 || (p[2].size() != 2 && p[2].size() != 4)) return QString();
+        if (p[2].size() == 2) anio += anio < 30 ? 2000 : 1900;
+        // The regional order is day first; month first only when that is the
+        // one reading that makes a date (12/31/2024).
+        if (QDate(anio, m, a).isValid()) { dia = a; mes = m; }
+        else { mes = a; dia = m; }
+    }
+    const QDate f(anio, mes, dia);
+    if (!f.isValid()) return QString();
+    if (parteHora.isEmpty()) return f.toString(QStringLiteral("yyyy-MM-dd"));
+    QString h = parteHora.toUpper();
+    int ajuste = -1;  // -1 none, 0 AM, 12 PM
+    if (h.endsWith(QLatin1String("AM")) || h.endsWith(QLatin1String("PM"))) {
+        ajuste = h.endsWith(QLatin1String("PM")) ? 12 : 0;
+        h.chop(2);
+        h = h.trimmed();
+    }
+    const QStringList hp = h.split(QLatin1Char(':'));
+    if (hp.size() < 2 || hp.size() > 3) return QString();
+    bool okh = false, okm = false, oks = true;
+    int hora = leerEntero(hp[0], &okh);
+    const int minuto = leerEntero(hp[1], &okm);
+    int segundo = 0;
+    if (hp.size() == 3) {
+        QString sg = hp[2];
+        const int punto = sg.indexOf(QLatin1Char('.'));
+        if (punto >= 0) sg = sg.left(punto);
+        segundo = leerEntero(sg, &oks);
+    }
+    if (!(okh && okm && oks)) return QString();
+    if (ajuste >= 0) {
+        if (hora < 1 || hora > 12) return QString();
+        hora = hora % 12 + ajuste;
+    }
+    const QTime t(hora, minuto, segundo);
+    if (!t.isValid()) return QString();
+    return f.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') + t.toString(QStringLiteral("HH:mm:ss"));
+}
+
+bool esPalabraDeSentencia(QStringView p)
+{
+    return unaDe(p, {"SELECT", "INSERT", "UPDATE", "DELETE", "BEGIN", "COMMIT", "ROLLBACK", "CREATE", "DROP", "ALTER",
+                     "PRAGMA", "VACUUM", "SAVEPOINT", "RELEASE", "REPLACE", "WITH", "SAVE", "END", "ANALYZE", "REINDEX", "EXPLAIN"});
+}
+
+namespace {
+
+bool significativo(const Token& t)
+{
+    return t.tipo != TipoToken::Blanco && t.tipo != TipoToken::Comentario;
+}
+
+struct Rango {
+    int desde;   // first token
+    int hasta;   // one past the last token
+};
+
+// Statement boundaries of a batch as token ranges (without the ";").
+std::vector<Rango> rangos(QStringView s, const std::vector<Token>& t)
+{
+    std::vector<int> sig;
+    sig.reserve(t.size());
+    for (int i = 0; i < static_cast<int>(t.size()); ++i)
+        if (significativo(t[static_cast<size_t>(i)])) sig.push_back(i);
+    auto texto = [&](int k) { const Token& x = t[static_cast<size_t>(sig[static_cast<size_t>(k)])]; return s.mid(x.inicio, x.largo); };
+    auto tipo = [&](int k) { return t[static_cast<size_t>(sig[static_cast<size_t>(k)])].tipo; };
+    const int ns = static_cast<int>(sig.size());
+
+    std::vector<Rango> r;
+    int inicio = 0;       // token where the current statement starts
+    bool vacio = true;
+    QString primera;
+    QStringView previa;
+    TipoToken tipoPrevia = TipoToken::Blanco;
+    int prof = 0;
+    bool disparador = false, cuerpo = false, terminado = false;
+    int casos = 0;
+    bool vioSelect = false, vioValues = false, vioPrincipal = false;
+
+    auto reiniciar = [&]() {
+        vacio = true;
+        primera.clear();
+        previa = QStringView();
+        tipoPrevia = TipoToken::Blanco;
+        prof = 0;
+        disparador = cuerpo = terminado = false;
+        casos = 0;
+        vioSelect = vioValues = vioPrincipal = false;
+    };
+    auto cerrar = [&](int hasta) {
+        if (!vacio) r.push_back({inicio, hasta});
+    };
+    auto siguiente = [&](int k) -> QStringView { return k + 1 < ns ? texto(k + 1) : QStringView(); };
+
+    for (int k = 0; k < ns; ++k) {
+        const QStringView x = texto(k);
+        const TipoToken tk = tipo(k);
+        const int i = sig[static_cast<size_t>(k)];
+        if (tk == TipoToken::Simbolo && x == QLatin1String(";") && prof == 0 && !(disparador && cuerpo)) {
+            cerrar(i);
+            reiniciar();
+            inicio = i + 1;
+            continue;
+        }
+        if (tk == TipoToken::Palabra && prof == 0) {
+            bool empieza = esPalabraDeSentencia(x);
+            // Words that begin a statement only in some company.
+            if (igual(x, "SAVE")) empieza = unaDe(siguiente(k), {"TRAN", "TRANSACTION"});
+            else if (igual(x, "REPLACE")) empieza = igual(siguiente(k), "INTO");
+            else if (igual(x, "END")) empieza = unaDe(siguiente(k), {"TRAN", "TRANSACTION"});
+            else if (igual(x, "WITH")) {
+                const QStringView sg = siguiente(k);
+                empieza = igual(sg, "RECURSIVE")
+                    || (k + 2 < ns && (tipo(k + 1) == TipoToken::Palabra || tipo(k + 1) == TipoToken::Citado)
+                        && (igual(texto(k + 2), "AS") || texto(k + 2) == QLatin1String("(")));
+            }
+            if (!vacio && empieza && !(disparador && !terminado)) {
+                bool sigue = false;
+                if (tipoPrevia == TipoToken::Palabra
+                    && unaDe(previa, {"UNION", "ALL", "EXCEPT", "INTERSECT", "AS", "ON", "OF", "CONFLICT", "DO", "OR", "EXPLAIN",
+                                      "BEFORE", "AFTER", "INSTEAD", "THEN", "ELSE", "PLAN"}))
+                    sigue = true;
+                else if (igual(x, "SELECT") && (primera == QLatin1String("INSERT") || primera == QLatin1String("REPLACE")) && !vioSelect && !vioValues)
+                    sigue = true;
+                else if (primera == QLatin1String("WITH") && !vioPrincipal && unaDe(x, {"SELECT", "INSERT", "UPDATE", "DELETE", "REPLACE"})) {
+                    sigue = true;
+                    vioPrincipal = true;
+                    primera = x.toString().toUpper();  // the rules of the main statement apply from here
+                } else if (igual(x, "DROP") && primera == QLatin1String("ALTER"))
+                    sigue = true;
+                else if (primera == QLatin1String("EXPLAIN") && !vioSelect)
+                    sigue = true;
+                if (!sigue) {
+                    cerrar(i);
+                    reiniciar();
+                    inicio = i;
+                }
+            }
+            if (vacio) primera = x.toString().toUpper();
+            if (disparador) {
+                if (!cuerpo && !terminado && igual(x, "BEGIN")) { cuerpo = true; casos = 0; }
+                else if (cuerpo && igual(x, "CASE")) ++casos;
+                else if (cuerpo && igual(x, "END")) {
+                    if (casos > 0) --casos;
+                    else { cuerpo = false; terminado = true; }
+                }
+            } else if (primera == QLatin1String("CREATE") && igual(x, "TRIGGER")) {
+                disparador = true;
+            }
+            if (igual(x, "SELECT")) vioSelect = true;
+            if (igual(x, "VALUES")) vioValues = true;
+        }
+        if (tk == TipoToken::Simbolo && x == QLatin1String("(")) ++prof;
+        else if (tk == TipoToken::Simbolo && x == QLatin1String(")") && prof > 0) --prof;
+        vacio = false;
+        previa = x;
+        tipoPrevia = tk;
+    }
+    cerrar(static_cast<int>(t.size()));
+    // Trim blanks and comments at both ends.
+    for (Rango& g : r) {
+        while (g.desde < g.hasta && !significativo(t[static_cast<size_t>(g.desde)])) ++g.desde;
+        while (g.hasta > g.desde && !significativo(t[static_cast<size_t>(g.hasta - 1)])) --g.hasta;
+    }
+    r.erase(std::remove_if(r.begin(), r.end(), [](const Rango& g) { return g.hasta <= g.desde; }), r.end());
+    return r;
+}
+
+// Table hints that SQLite has no use for.
+bool esSugerencia(QStringView p)
+{
+    return unaDe(p, {"NOLOCK", "READUNCOMMITTED", "UPDLOCK", "ROWLOCK", "HOLDLOCK", "PAGLOCK", "TABLOCK", "TABLOCKX", "READPAST",
+                     "XLOCK", "NOWAIT", "READCOMMITTED", "REPEATABLEREAD", "SERIALIZABLE", "NOEXPAND", "FASTFIRSTROW"});
+}
+
+// Keywords that end an operand chain of "+".
+bool cortaCadena(QStringView p)
+{
+    return unaDe(p, {"SELECT", "FROM", "WHERE", "AND", "OR", "NOT", "AS", "ON", "JOIN", "INNER", "LEFT", "RIGHT", "OUTER", "CROSS",
+                     "FULL", "WHEN", "THEN", "ELSE", "END", "CASE", "LIKE", "IN", "IS", "BETWEEN", "ORDER", "GROUP", "BY", "HAVING",
+                     "VALUES", "UNION", "ALL", "DISTINCT", "INTO", "UPDATE", "INSERT", "DELETE", "SET", "LIMIT", "EXISTS", "ASC",
+                     "DESC", "ESCAPE", "TOP", "PERCENT", "COLLATE", "GLOB", "REGEXP", "MATCH", "OFFSET", "EXCEPT", "INTERSECT",
+                     "WITH", "RETURN", "PRINT", "IF", "WHILE"});
+}
+
+bool funcionDeTexto(QStringView p)
+{
+    return unaDe(p, {"STR", "RTRIM", "LTRIM", "TRIM", "UPPER", "LOWER", "UCASE", "LCASE", "SUBSTRING", "SUBSTR", "REPLACE",
+                     "IZQUIERDA", "DERECHA", "LEFT", "RIGHT", "CHAR", "NCHAR", "SPACE", "REPLICATE", "QUOTENAME"});
+}
+
+bool funcionDeAlternativa(QStringView p)
+{
+    return unaDe(p, {"ISNULL", "IFNULL", "COALESCE", "NULLIF", "IIF"});
+}
+
+bool esTipoDeDato(QStringView p)
+{
+    return unaDe(p, {"VARCHAR", "NVARCHAR", "CHAR", "NCHAR", "TEXT", "NTEXT", "INT", "INTEGER", "BIGINT", "SMALLINT", "TINYINT",
+                     "DATETIME", "SMALLDATETIME", "DATETIME2", "DATE", "TIME", "MONEY", "SMALLMONEY", "FLOAT", "REAL",
+                     "NUMERIC", "DECIMAL", "BIT", "VARBINARY", "BINARY", "UNIQUEIDENTIFIER"});
+}
+
+// One statement under rewrite: every token keeps its output text.
+class Reescritura {
+public:
+    Reescritura(QStringView s, const std::vector<Token>& t, int desde, int hasta) : s_(s)
+    {
+        for (int i = desde; i < hasta; ++i) tok_.push_back(t[static_cast<size_t>(i)]);
+        salida_.reserve(tok_.size());
+        for (const Token& x : tok_) salida_.push_back(s.mid(x.inicio, x.largo).toString());
+        despues_.resize(tok_.size());
+        vivo_.assign(tok_.size(), true);
+    }
+
+    QString resultado(ClaseSentencia* clase)
+    {
+        ClaseSentencia c = ClaseSentencia::Otra;
+        recalcular();
+        if (!transaccion(c)) {
+            literales();
+            recalcular();
+            sugerencias();
+            recalcular();
+            propietario();
+            recalcular();
+            funciones();
+            recalcular();
+            top();
+            recalcular();
+            sumas();
+        }
+        if (clase) *clase = c;
+        QString r;
+        for (size_t i = 0; i < tok_.size(); ++i) {
+            if (vivo_[i]) r += salida_[i];
+            r += despues_[i];
+        }
+        return r.trimmed();
+    }
+
+private:
+    QStringView original(int k) const { const Token& x = tok_[static_cast<size_t>(sig_[static_cast<size_t>(k)])]; return s_.mid(x.inicio, x.largo); }
+    TipoToken tipo(int k) const { return tok_[static_cast<size_t>(sig_[static_cast<size_t>(k)])].tipo; }
+    int n() const { return static_cast<int>(sig_.size()); }
+    bool simbolo(int k, const char* c) const { return k >= 0 && k < n() && tipo(k) == TipoToken::Simbolo && original(k) == QLatin1String(c); }
+    bool palabra(int k, const char* c) const { return k >= 0 && k < n() && tipo(k) == TipoToken::Palabra && igual(original(k), c); }
+    QString& sal(int k) { return salida_[static_cast<size_t>(sig_[static_cast<size_t>(k)])]; }
+
+    // Live significant tokens, their parentheses and depths.
+    void recalcular()
+    {
+        sig_.clear();
+        for (int i = 0; i < static_cast<int>(tok_.size()); ++i)
+            if (vivo_[static_cast<size_t>(i)] && significativo(tok_[static_cast<size_t>(i)])) sig_.push_back(i);
+        pareja_.assign(sig_.size(), -1);
+        abre_.assign(sig_.size(), -1);
+        std::vector<int> pila;
+        for (int k = 0; k < n(); ++k) {
+            abre_[static_cast<size_t>(k)] = pila.empty() ? -1 : pila.back();
+            if (simbolo(k, "(")) pila.push_back(k);
+            else if (simbolo(k, ")") && !pila.empty()) {
+                pareja_[static_cast<size_t>(pila.back())] = k;
+                pareja_[static_cast<size_t>(k)] = pila.back();
+                pila.pop_back();
+                abre_[static_cast<size_t>(k)] = pila.empty() ? -1 : pila.back();
+            }
+        }
+    }
+
+    // Removes significant tokens a..b (and what lies between), leaving one blank
+    // so that neighbouring words stay apart.
+    void quitar(int a, int b)
+    {
+        const int ia = sig_[static_cast<size_t>(a)], ib = sig_[static_cast<size_t>(b)];
+        for (int i = ia; i <= ib; ++i) {
+            vivo_[static_cast<size_t>(i)] = false;
+            despues_[static_cast<size_t>(i)].clear();
+        }
+        despues_[static_cast<size_t>(ia)] = QStringLiteral(" ");
+    }
+
+    bool transaccion(ClaseSentencia& c)
+    {
+        if (n() == 0 || tipo(0) != TipoToken::Palabra) return false;
+        auto soloPalabras = [&](int desde) {
+            for (int k = desde; k < n(); ++k)
+                if (tipo(k) != TipoToken::Palabra && tipo(k) != TipoToken::Citado) return false;
+            return true;
+        };
+        auto dejar = [&](const QString& texto, ClaseSentencia clase) {
+            sal(0) = texto;
+            if (n() > 1) quitar(1, n() - 1);
+            for (size_t i = 0; i < despues_.size(); ++i) despues_[i].clear();
+            c = clase;
+            return true;
+        };
+        const bool trans = n() > 1 && unaDe(original(1), {"TRAN", "TRANSACTION", "WORK"});
+        if (palabra(0, "BEGIN")) {
+            if (n() == 1 || (trans && n() <= 3 && soloPalabras(1))) return dejar(QStringLiteral("BEGIN"), ClaseSentencia::Comenzar);
+            if (unaDe(original(1), {"DEFERRED", "IMMEDIATE", "EXCLUSIVE"}) && n() <= 3 && soloPalabras(1)) {
+                c = ClaseSentencia::Comenzar;
+                return true;
+            }
+            return false;
+        }
+        if (palabra(0, "COMMIT") || palabra(0, "END")) {
+            if (n() == 1 || (trans && n() <= 3 && soloPalabras(1))) return dejar(QStringLiteral("COMMIT"), ClaseSentencia::Confirmar);
+            return false;
+        }
+        if (palabra(0, "ROLLBACK")) {
+            for (int k = 1; k < n(); ++k)
+                if (palabra(k, "TO")) {
+                    // ROLLBACK TRANSACTION TO SAVEPOINT x is SQLite's own.
+                    if (k > 1) quitar(1, k - 1);
+                    return true;
+                }
+            if (n() == 1 || (trans && n() <= 3 && soloPalabras(1))) return dejar(QStringLiteral("ROLLBACK"), ClaseSentencia::Deshacer);
+            return false;
+        }
+        if (palabra(0, "SAVE") && trans && n() == 3) {
+            sal(0) = QStringLiteral("SAVEPOINT");
+            quitar(1, 1);
+            return true;
+        }
+        return false;
+    }
+
+    void literales()
+    {
+        for (size_t i = 0; i < tok_.size(); ++i) {
+            const Token& x = tok_[i];
+            QString& o = salida_[i];
+            if (x.tipo == TipoToken::Cadena && !o.isEmpty() && o[0] != QLatin1Char('\'')) {
+                o.remove(0, 1);  // N'...' is just a literal here
+            } else if (x.tipo == TipoToken::Citado && !o.isEmpty() && o[0] != QLatin1Char('"')) {
+                const QChar cierre = o[0] == QLatin1Char('[') ? QLatin1Char(']') : QLatin1Char('`');
+                QString dentro = o.mid(1);
+                if (dentro.endsWith(cierre)) dentro.chop(1);
+                dentro.replace(QString(2, cierre), QString(cierre));
+                dentro.replace(QLatin1Char('"'), QLatin1String("\"\""));
+                o = QLatin1Char('"') + dentro + QLatin1Char('"');
+            } else if (x.tipo == TipoToken::Fecha) {
+                const QString iso = fechaIso(QStringView(o).mid(1, o.size() - 2));
+                if (!iso.isEmpty()) o = QLatin1Char('\'') + iso + QLatin1Char('\'');
+            }
+        }
+    }
+
+    void sugerencias()
+    {
+        for (int k = 0; k < n(); ++k) {
+            const bool conWith = palabra(k, "WITH") && simbolo(k + 1, "(");
+            const int p = conWith ? k + 1 : k;
+            if (!simbolo(p, "(")) continue;
+            if (!conWith && !(k > 0 && (tipo(k - 1) == TipoToken::Palabra || tipo(k - 1) == TipoToken::Citado) && !cortaCadena(original(k - 1))))
+                continue;
+            const int cierre = pareja_[static_cast<size_t>(p)];
+            if (cierre < 0) continue;
+            bool todas = cierre > p + 1;
+            for (int j = p + 1; j < cierre && todas; ++j) {
+                if (simbolo(j, ",")) continue;
+                if (tipo(j) == TipoToken::Palabra && esSugerencia(original(j))) continue;
+                if (conWith && palabra(j, "INDEX") && simbolo(j + 1, "(") && pareja_[static_cast<size_t>(j + 1)] > 0) {
+                    j = pareja_[static_cast<size_t>(j + 1)];
+                    continue;
+                }
+                todas = false;
+            }
+            if (!todas) continue;
+            quitar(k, cierre);
+            recalcular();
+            --k;
+        }
+    }
+
+    void propietario()
+    {
+        for (int k = 0; k + 1 < n(); ++k) {
+            const bool nombre = (tipo(k) == TipoToken::Palabra && igual(original(k), "dbo"))
+                || (tipo(k) == TipoToken::Citado && original(k).size() == 5 && igual(original(k).mid(1, 3), "dbo"));
+            if (!nombre || !simbolo(k + 1, ".")) continue;
+            if (k + 2 >= n() || (tipo(k + 2) != TipoToken::Palabra && tipo(k + 2) != TipoToken::Citado)) continue;
+            const int ia = sig_[static_cast<size_t>(k)], ib = sig_[static_cast<size_t>(k + 1)];
+            for (int i = ia; i <= ib; ++i) vivo_[static_cast<size_t>(i)] = false;
+            recalcular();
+            --k;
+            if (k < -1) k = -1;
+        }
+    }
+
+    void funciones()
+    {
+        for (int k = 0; k + 1 < n(); ++k) {
+            if (tipo(k) != TipoToken::Palabra || !simbolo(k + 1, "(")) continue;
+            if (k > 0 && simbolo(k - 1, ".")) continue;
+            const QStringView p = original(k);
+            if (igual(p, "ISNULL")) sal(k) = QStringLiteral("IFNULL");
+            else if (igual(p, "LEFT")) sal(k) = QStringLiteral("IZQUIERDA");
+            else if (igual(p, "RIGHT")) sal(k) = QStringLiteral("DERECHA");
+            else if (igual(p, "CONVERT") && k + 2 < n() && tipo(k + 2) == TipoToken::Palabra && esTipoDeDato(original(k + 2))) {
+                // CONVERT(type, x [, style]): the type travels as text to our function.
+                const int cierre = pareja_[static_cast<size_t>(k + 1)];
+                if (cierre < 0) continue;
+                int coma = -1;
+                for (int j = k + 3; j < cierre; ++j) {
+                    if (simbolo(j, ",") && abre_[static_cast<size_t>(j)] == k + 1) { coma = j; break; }
+                    if (simbolo(j, "(") && pareja_[static_cast<size_t>(j)] > 0) j = pareja_[static_cast<size_t>(j)];
+                }
+                if (coma < 0) continue;
+                QString tipoTexto;
+                for (int j = k + 2; j < coma; ++j) tipoTexto += original(j).toString().toUpper();
+                tipoTexto.replace(QLatin1Char('\''), QLatin1String("''"));
+                sal(k + 2) = QLatin1Char('\'') + tipoTexto + QLatin1Char('\'');
+                const int ia = sig_[static_cast<size_t>(k + 2)], ib = sig_[static_cast<size_t>(coma)];
+                for (int i = ia + 1; i < ib; ++i) vivo_[static_cast<size_t>(i)] = false;
+                recalcular();
+            }
+        }
+    }
+
+    // Output text of significant tokens a..b with what lies between.
+    QString texto(int a, int b) const
+    {
+        QString r;
+        for (int i = sig_[static_cast<size_t>(a)]; i <= sig_[static_cast<size_t>(b)]; ++i) {
+            if (vivo_[static_cast<size_t>(i)]) r += salida_[static_cast<size_t>(i)];
+            if (i != sig_[static_cast<size_t>(b)]) r += despues_[static_cast<size_t>(i)];
+        }
+        return r;
+    }
+
+    void top()
+    {
+        std::vector<bool> conLimite(tok_.size() + 1, false);
+        for (int k = 0; k < n(); ++k) {
+            if (!palabra(k, "SELECT")) continue;
+            int j = k + 1;
+            if (palabra(j, "DISTINCT") || palabra(j, "ALL")) ++j;
+            if (!palabra(j, "TOP")) continue;
+            const int inicioTop = j;
+            int finTop;
+            QString cuanto;
+            if (j + 1 < n() && tipo(j + 1) == TipoToken::Numero) {
+                finTop = j + 1;
+                cuanto = original(j + 1).toString();
+            } else if (simbolo(j + 1, "(") && pareja_[static_cast<size_t>(j + 1)] > j + 2) {
+                finTop = pareja_[static_cast<size_t>(j + 1)];
+                cuanto = texto(j + 1, finTop);
+            } else if (j + 1 < n() && tipo(j + 1) == TipoToken::Palabra && original(j + 1).startsWith(QLatin1Char('@'))) {
+                finTop = j + 1;
+                cuanto = original(j + 1).toString();
+            } else {
+                continue;
+            }
+            bool porciento = false;
+            if (palabra(finTop + 1, "PERCENT")) { porciento = true; ++finTop; }
+            if (palabra(finTop + 1, "WITH") && palabra(finTop + 2, "TIES")) finTop += 2;
+            // The SELECT ends before the ")" that closes its parenthesis, or at
+            // the end of the statement.
+            const int abre = abre_[static_cast<size_t>(k)];
+            int fin = n() - 1;
+            if (abre >= 0) fin = pareja_[static_cast<size_t>(abre)] >= 0 ? pareja_[static_cast<size_t>(abre)] - 1 : n() - 1;
+            quitar(inicioTop, finTop);
+            // A percentage cannot be said in SQLite; TOP 100 PERCENT means all rows anyway.
+            if (!porciento && fin > finTop) {
+                const int ultimo = sig_[static_cast<size_t>(fin)];
+                if (!conLimite[static_cast<size_t>(ultimo)]) {
+                    conLimite[static_cast<size_t>(ultimo)] = true;
+                    despues_[static_cast<size_t>(ultimo)] = QStringLiteral(" LIMIT ") + cuanto + despues_[static_cast<size_t>(ultimo)];
+                }
+            }
+            recalcular();
+            k = -1;  // positions moved; TOPs already done are gone
+        }
+    }
+
+    // String "+" becomes "||": within one chain of "+" at one depth, when an
+    // operand is text (a literal, a text function, a parenthesis that is text).
+    void sumas()
+    {
+        struct Nivel {
+            std::vector<int> mas;
+            bool texto = false;        // current chain has a text operand
+            bool ultimaTexto = false;  // last finished chain was text
+            bool algunTexto = false;   // any text operand at this level
+            bool tipoTexto = false;    // a text type is named (CAST(x AS VARCHAR))
+            int cortes = 0;
+            int funcion = -1;          // token of the function name before "("
+        };
+        std::vector<Nivel> pila(1);
+        auto cerrarCadena = [&](Nivel& nv) {
+            if (nv.texto && !nv.mas.empty())
+                for (int m : nv.mas) sal(m) = QStringLiteral("||");
+            nv.ultimaTexto = nv.texto;
+            nv.mas.clear();
+            nv.texto = false;
+        };
+        auto finDeOperando = [&](int k) {
+            if (k < 0) return false;
+            const TipoToken t = tipo(k);
+            if (t == TipoToken::Cadena || t == TipoToken::Citado || t == TipoToken::Numero || t == TipoToken::Fecha) return true;
+            if (t == TipoToken::Palabra) return !cortaCadena(original(k)) || palabra(k, "END");
+            return simbolo(k, ")");
+        };
+        for (int k = 0; k < n(); ++k) {
+            Nivel& nv = pila.back();
+            const TipoToken t = tipo(k);
+            const QStringView x = original(k);
+            if (simbolo(k, "(")) {
+                Nivel nuevo;
+                if (k > 0 && tipo(k - 1) == TipoToken::Palabra && !cortaCadena(original(k - 1))) nuevo.funcion = k - 1;
+                pila.push_back(nuevo);
+                continue;
+            }
+            if (simbolo(k, ")")) {
+                if (pila.size() == 1) { cerrarCadena(nv); nv.cortes++; continue; }
+                cerrarCadena(nv);
+                Nivel hecho = pila.back();
+                pila.pop_back();
+                bool esTexto = false;
+                if (hecho.funcion >= 0) {
+                    const QStringView f = original(hecho.funcion);
+                    esTexto = funcionDeTexto(f) || (funcionDeAlternativa(f) && hecho.algunTexto)
+                        || ((igual(f, "CAST") || igual(f, "CONVERT")) && hecho.tipoTexto);
+                } else {
+                    esTexto = hecho.cortes == 0 && hecho.ultimaTexto;
+                }
+                if (esTexto) { pila.back().texto = true; pila.back().algunTexto = true; }
+                continue;
+            }
+            if (t == TipoToken::Simbolo && x == QLatin1String("+")) {
+                if (finDeOperando(k - 1)) nv.mas.push_back(k);
+                continue;
+            }
+            if (t == TipoToken::Cadena) {
+                nv.texto = nv.algunTexto = true;
+                const QString u = x.toString().toUpper();
+                if (u.contains(QLatin1String("CHAR")) || u.contains(QLatin1String("TEXT"))) nv.tipoTexto = true;
+                continue;
+            }
+            if (t == TipoToken::Palabra) {
+                const QString u = x.toString().toUpper();
+                if (u.contains(QLatin1String("CHAR")) || u == QLatin1String("TEXT") || u == QLatin1String("NTEXT")) nv.tipoTexto = true;
+                if (cortaCadena(x) && !(simbolo(k + 1, "(") && (igual(x, "LEFT") || igual(x, "RIGHT")))) {
+                    cerrarCadena(nv);
+                    nv.cortes++;
+                }
+                continue;
+            }
+            if (t == TipoToken::Simbolo
+                && (x == QLatin1String(",") || x == QLatin1String("=") || x == QLatin1String("==") || x == QLatin1String("<")
+                    || x == QLatin1String(">") || x == QLatin1String("<=") || x == QLatin1String(">=") || x == QLatin1String("<>")
+                    || x == QLatin1String("!=") || x == QLatin1String(";"))) {
+                cerrarCadena(nv);
+                nv.cortes++;
+            }
+        }
+        while (!pila.empty()) {
+            cerrarCadena(pila.back());
+            pila.pop_back();
+        }
+    }
+
+    QStringView s_;
+    std::vector<Token> tok_;
+    std::vector<QString> salida_;
+    std::vector<QString> despues_;   // text added after a token (LIMIT n, blanks)
+    std::vector<bool> vivo_;
+    std::vector<int> sig_;           // live significant tokens (indices into tok_)
+    std::vector<int> pareja_;        // matching parenthesis (in sig_ positions)
+    std::vector<int> abre_;          // enclosing "(" of each token (sig_ position), -1 at depth 0
+};
+
+}  // namespace
+
+std::vector<QString> dividirLote(QStringView sql)
+{
+    const std::vector<Token> t = tokenizar(sql);
+    std::vector<QString> r;
+    for (const Rango& g : rangos(sql, t)) {
+        const Token& a = t[static_cast<size_t>(g.desde)];
+        const Token& b = t[static_cast<size_t>(g.hasta - 1)];
+        r.push_back(sql.mid(a.inicio, b.inicio + b.largo - a.inicio).toString());
+    }
+    return r;
+}
+
+QString traducirSentencia(QStringView sql, ClaseSentencia* clase)
+{
+    const std::vector<Token> t = tokenizar(sql);
+    int desde = 0, hasta = static_cast<int>(t.size());
+    while (desde < hasta && !significativo(t[static_cast<size_t>(desde)])) ++desde;
+    while (hasta > desde && !significativo(t[static_cast<size_t>(hasta - 1)])) --hasta;
+    Reescritura r(sql, t, desde, hasta);
+    return r.resultado(clase);
+}
+
+std::vector<Sentencia> traducirLote(QStringView sql)
+{
+    const std::vector<Token> t = tokenizar(sql);
+    std::vector<Sentencia> r;
+    for (const Rango& g : rangos(sql, t)) {
+        Sentencia s;
+        const Token& a = t[static_cast<size_t>(g.desde)];
+        const Token& b = t[static_cast<size_t>(g.hasta - 1)];
+        s.original = sql.mid(a.inicio, b.inicio + b.largo - a.inicio).toString();
+        Reescritura rw(sql, t, g.desde, g.hasta);
+        s.texto = rw.resultado(&s.clase);
+        r.push_back(std::move(s));
+    }
+    return r;
+}
+
+std::vector<std::string> traducirLoteUtf8(const uint8_t* datos, size_t largo)
+{
+    const QString texto = QString::fromUtf8(reinterpret_cast<const char*>(datos), static_cast<qsizetype>(largo));
+    std::vector<std::string> r;
+    for (const Sentencia& s : traducirLote(texto)) r.push_back(s.texto.toStdString());
+    return r;
+}
+
+}  // namespace ado::dialecto

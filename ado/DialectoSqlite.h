@@ -1,0 +1,69 @@
+#pragma once
+// The suite writes SQL Server's dialect; SQLite gets it after these rewrites.
+// Everything here is pure text work (no database), so it can be tested and
+// fuzzed on its own.
+#include <QString>
+#include <QStringView>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ado::dialecto {
+
+enum class TipoToken {
+    Blanco,        // spaces, tabs, line ends
+    Comentario,    // -- ... and /* ... */
+    Palabra,       // keywords, names, @variables
+    Cadena,        // '...' with '' inside (an N'...' literal keeps its N here)
+    Citado,        // "...", [...] or `...`
+    Numero,
+    Fecha,         // #31/12/2024# that reads as a date
+    Simbolo        // operators, parentheses, comma, dot, semicolon
+};
+
+struct Token {
+    TipoToken tipo;
+    int inicio;    // position in the text (0-based)
+    int largo;
+};
+
+std::vector<Token> tokenizar(QStringView sql);
+
+// What a statement means for the transaction state.
+enum class ClaseSentencia { Otra, Comenzar, Confirmar, Deshacer };
+
+struct Sentencia {
+    QString texto;      // rewritten, ready for SQLite
+    QString original;   // the statement as it came in the batch
+    ClaseSentencia clase = ClaseSentencia::Otra;
+};
+
+// Splits a batch into statements: at ";" and where a statement keyword at
+// parenthesis depth 0 cannot continue the current statement (batches separated
+// only by line ends). INSERT ... SELECT, UNION SELECT, CREATE VIEW ... AS SELECT
+// and trigger bodies stay whole. Returns the original texts.
+std::vector<QString> dividirLote(QStringView sql);
+
+// Rewrites one statement: TOP n / TOP 100 PERCENT to LIMIT, table hints and the
+// dbo. owner dropped, string "+" to "||", transaction words, #date# literals,
+// [names], N'...', ISNULL( / LEFT( / RIGHT( / CONVERT(type, ...).
+QString traducirSentencia(QStringView sql, ClaseSentencia* clase = nullptr);
+
+// Split and rewrite. This is the pure entry point (fuzzing included): it never
+// touches a database.
+std::vector<Sentencia> traducirLote(QStringView sql);
+
+// The same for raw bytes (UTF-8, invalid sequences replaced), for libFuzzer's
+// LLVMFuzzerTestOneInput: returns the rewritten statements as UTF-8.
+std::vector<std::string> traducirLoteUtf8(const uint8_t* datos, size_t largo);
+
+// True for the words that begin a statement (SELECT, UPDATE, BEGIN ...).
+bool esPalabraDeSentencia(QStringView palabra);
+
+// A #date# body ("31/12/2024", "2024-12-31", "12/31/2024 10:00") as ISO text
+// ('yyyy-MM-dd' or 'yyyy-MM-dd HH:mm:ss'); empty when it is not a date.
+// Day first unless only the month-first reading is a valid date.
+QString fechaIso(QStringView cuerpo);
+
+}  // namespace ado::dialecto

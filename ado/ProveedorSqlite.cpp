@@ -1,0 +1,895 @@
+#include "ProveedorSqlite.h"
+
+#include "DialectoSqlite.h"
+#include "TextoConexion.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace ado {
+
+namespace {
+
+const QString kOrigen = QStringLiteral("Proveedor SQLite");
+constexpr int32_t kTiempoAgotado = static_cast<int32_t>(0x80040E31u);  // query time-out
+
+// ---------------------------------------------------------------- collation
+
+// SQL Server's default comparison: ASCII letter case and trailing blanks do not
+// count. Folding case and then comparing bytes and length keeps the order of the
+// built-in NOCASE, so indexes built by the stock sqlite3 tool stay valid.
+int compararSinCaso(void*, int n1, const void* p1, int n2, const void* p2)
+{
+    const auto* a = static_cast<const unsigned char*>(p1);
+    const auto* b = static_cast<const unsigned char*>(p2);
+    while (n1 > 0 && a[n1 - 1] == ' ') --n1;
+    while (n2 > 0 && b[n2 - 1] == ' ') --n2;
+    const int n = n1 < n2 ? n1 : n2;
+    for (int i = 0; i < n; ++i) {
+        unsigned char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return n1 - n2;
+}
+
+// ---------------------------------------------------------------- functions
+
+QString textoDe(sqlite3_value* v)
+{
+    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return p ? QString::fromUtf8(p, sqlite3_value_bytes(v)) : QString();
+}
+
+void resultadoTexto(sqlite3_context* c, const QString& s)
+{
+    const QByteArray u = s.toUtf8();
+    sqlite3_result_text(c, u.constData(), static_cast<int>(u.size()), SQLITE_TRANSIENT);
+}
+
+bool algunNulo(int argc, sqlite3_value** argv)
+{
+    for (int i = 0; i < argc; ++i)
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
+    return false;
+}
+
+void fnLen(sqlite3_context* c, int argc, sqlite3_value** argv)
+{
+    if (algunNulo(argc, argv)) { sqlite3_result_null(c); return; }
+    QString s = textoDe(argv[0]);
+    int n = static_cast<int>(s.size());
+    while (n > 0 && s[n - 1] == QLatin1Char(' ')) --n;
+    sqlite3_result_int(c, static_cast<int>(QStringView(s).left(n).toUcs4().size()));
+}
+
+void fnGetDate(sqlite3_context* c, int, sqlite3_value**)
+{
+    resultadoTexto(c, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
+}
+
+void fnSubstring(sqlite3_context* c, int argc, sqlite3_value** argv)
+{
+    if (algunNulo(argc, argv)) { sqlite3_result_null(c); return; }
+    const QList<uint> s = textoDe(argv[0]).toUcs4();
+    const sqlite3_int64 inicio = sqlite3_value_int64(argv[1]);
+    const sqlite3_int64 largo = argc > 2 ? sqlite3_value_int64(argv[2]) : std::numeric_limits<int>::max();
+    if (largo < 0) { sqlite3_result_error(c, "Invalid length parameter passed to the substring function.", -1); return; }
+    // Positions start..start+len-1, of which only 1..n exist.
+    const sqlite3_int64 desde = std::max<sqlite3_int64>(inicio, 1);
+    const sqlite3_int64 hasta = std::min<sqlite3_int64>(inicio + largo - 1, s.size());
+    QString r;
+    for (sqlite3_int64 i = desde; i <= hasta; ++i) {
+        const char32_t u = s[static_cast<qsizetype>(i - 1)];
+        r += QString::fromUcs4(&u, 1);
+    }
+    resultadoTexto(c, r);
+}
+
+void fnCharIndex(sqlite3_context* c, int argc, sqlite3_value** argv)
+{
+    if (algunNulo(argc, argv)) { sqlite3_result_null(c); return; }
+    const QString buscado = textoDe(argv[0]);
+    const QString en = textoDe(argv[1]);
+    sqlite3_int64 inicio = argc > 2 ? sqlite3_value_int64(argv[2]) : 1;
+    if (inicio < 1) inicio = 1;
+    if (buscado.isEmpty() || inicio > en.size()) { sqlite3_result_int(c, 0); return; }
+    const qsizetype p = en.indexOf(buscado, static_cast<qsizetype>(inicio - 1), Qt::CaseInsensitive);
+    sqlite3_result_int64(c, p < 0 ? 0 : p + 1);
+}
+
+void fnIzquierda(sqlite3_context* c, int argc, sqlite3_value** argv)
+{
+    if (algunNulo(argc, argv)) { sqlite3_result_null(c); return; }
+    const sqlite3_int64 n = sqlite3_value_int64(argv[1]);
+    if (n < 0) { sqlite3_result_error(c, "Invalid length parameter passed to the left function.", -1); return; }
+    resultadoTexto(c, textoDe(argv[0]).left(static_cast<qsizetype>(std::min<sqlite3_int64>(n, std::numeric_limits<int>::max()))));
+}
+
+void fnDerecha(sqlite3_context* c, int argc, sqlite3_value** argv)
+{
+    if (algunNulo(argc, argv)) { sqlite3_result_null(c); return; }
+    const sqlite3_int64 n = sqlite3_value_int64(argv[1]);
+    if (n < 0) { sqlite3_result_error(c, "Invalid length parameter passed to the right function.", -1); return; }
+    resultadoTexto(c, textoDe(argv[0]).right(static_cast<qsizetype>(std::min<sqlite3_int64>(n, std::numeric_limits<int>::max()))));
+}
+
+void fnSpace(sqlite3_context* c, int argc, sqlite3_value** argv)
+{
+    if (algunNulo(argc, argv)) { sqlite3_result_null(c); return; }
+    const sqlite3_int64 n = sqlite3_value_int64(argv[0]);
+    if (n < 0 || n > 8000) { sqlite3_result_null(c); return; }
+    resultadoTexto(c, QString(static_cast<qsizetype>(n), QLatin1Char(' ')));
+}
+
+void fnReplicate(sqlite3_context* c, int argc, sqlite3_value** argv)
+{
+    if (algunNulo(argc, argv)) { sqlite3_result_null(c); return; }
+    const QString s = textoDe(argv[0]);
+    const sqlite3_int64 n = sqlite3_value_int64(argv[1]);
+    if (n < 0 || s.size() * n > 8000) { sqlite3_result_null(c); return; }
+    resultadoTexto(c, s.repeated(static_cast<qsizetype>(n)));
+}
+
+// CONVERT('type', x [, style]); the dialect turns the type name into text.
+void fnConvert(sqlite3_context* c, int argc, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[1]) == SQLITE_NULL) { sqlite3_result_null(c); return; }
+    const QString tipo = textoDe(argv[0]).toUpper();
+    const int estilo = argc > 2 ? sqlite3_value_int(argv[2]) : 0;
+    if (tipo.contains(QLatin1String("CHAR")) || tipo.contains(QLatin1String("TEXT"))) {
+        QString s = textoDe(argv[1]);
+        if (estilo != 0) {
+            static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})(?:[ T](\\d{2}):(\\d{2})(?::(\\d{2}))?)?"));
+            const auto m = iso.match(s);
+            if (m.hasMatch()) {
+                if (estilo == 103) s = m.captured(3) + QLatin1Char('/') + m.captured(2) + QLatin1Char('/') + m.captured(1);
+                else if (estilo == 112) s = m.captured(1) + m.captured(2) + m.captured(3);
+                else if (estilo == 108) s = m.captured(4) + QLatin1Char(':') + m.captured(5) + QLatin1Char(':') + (m.captured(6).isEmpty() ? QStringLiteral("00") : m.captured(6));
+                else if (estilo == 101) s = m.captured(2) + QLatin1Char('/') + m.captured(3) + QLatin1Char('/') + m.captured(1);
+            }
+        }
+        static const QRegularExpression largo(QStringLiteral("\\((\\d+)\\)"));
+        const auto m = largo.match(tipo);
+        if (m.hasMatch()) s = s.left(m.captured(1).toInt());
+        resultadoTexto(c, s);
+        return;
+    }
+    if (tipo.contains(QLatin1String("INT")) || tipo == QLatin1String("BIT")) {
+        sqlite3_result_int64(c, sqlite3_value_int64(argv[1]));
+        return;
+    }
+    if (tipo.startsWith(QLatin1String("FLOAT")) || tipo.startsWith(QLatin1String("REAL")) || tipo.contains(QLatin1String("MONEY"))
+        || tipo.startsWith(QLatin1String("NUMERIC")) || tipo.startsWith(QLatin1String("DECIMAL"))) {
+        sqlite3_result_double(c, sqlite3_value_double(argv[1]));
+        return;
+    }
+    sqlite3_result_value(c, argv[1]);
+}
+
+void registrarFunciones(sqlite3* db)
+{
+    const int det = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function(db, "LEN", 1, det, nullptr, fnLen, nullptr, nullptr);
+    sqlite3_create_function(db, "GETDATE", 0, SQLITE_UTF8, nullptr, fnGetDate, nullptr, nullptr);
+    sqlite3_create_function(db, "SUBSTRING", 3, det, nullptr, fnSubstring, nullptr, nullptr);
+    sqlite3_create_function(db, "CHARINDEX", 2, det, nullptr, fnCharIndex, nullptr, nullptr);
+    sqlite3_create_function(db, "CHARINDEX", 3, det, nullptr, fnCharIndex, nullptr, nullptr);
+    sqlite3_create_function(db, "IZQUIERDA", 2, det, nullptr, fnIzquierda, nullptr, nullptr);
+    sqlite3_create_function(db, "DERECHA", 2, det, nullptr, fnDerecha, nullptr, nullptr);
+    sqlite3_create_function(db, "SPACE", 1, det, nullptr, fnSpace, nullptr, nullptr);
+    sqlite3_create_function(db, "REPLICATE", 2, det, nullptr, fnReplicate, nullptr, nullptr);
+    sqlite3_create_function(db, "CONVERT", 2, det, nullptr, fnConvert, nullptr, nullptr);
+    sqlite3_create_function(db, "CONVERT", 3, det, nullptr, fnConvert, nullptr, nullptr);
+}
+
+// ---------------------------------------------------------------- types
+
+struct TipoDeclarado {
+    long tipo = tipo::VarChar;
+    long tamano = 255;
+    bool conocido = false;
+};
+
+TipoDeclarado tipoDeclarado(const char* decl)
+{
+    TipoDeclarado r;
+    if (!decl || !*decl) return r;
+    const QString d = QString::fromUtf8(decl).trimmed().toUpper();
+    static const QRegularExpression forma(QStringLiteral("^([A-Z_ ]*[A-Z_0-9]*)\\s*(?:\\(\\s*(\\d+|MAX)\\s*(?:,\\s*\\d+\\s*)?\\))?"));
+    const auto m = forma.match(d);
+    const QString base = m.captured(1).simplified();
+    const QString n = m.captured(2);
+    const long largo = n.isEmpty() ? -1 : (n == QLatin1String("MAX") ? 2147483647L : n.toLong());
+    r.conocido = true;
+    auto fijar = [&](long t, long tam) { r.tipo = t; r.tamano = tam; };
+    if (base == QLatin1String("VARCHAR") || base == QLatin1String("CHARACTER VARYING") || base == QLatin1String("VARYING CHARACTER")) {
+        if (largo == 2147483647L) fijar(tipo::LongVarChar, largo);
+        else fijar(tipo::VarChar, largo > 0 ? largo : 255);
+    } else if (base == QLatin1String("NVARCHAR") || base == QLatin1String("NATIONAL VARCHAR")) {
+        if (largo == 2147483647L) fijar(tipo::LongVarWChar, largo);
+        else fijar(tipo::VarWChar, largo > 0 ? largo : 255);
+    } else if (base == QLatin1String("CHAR") || base == QLatin1String("CHARACTER")) fijar(tipo::Char, largo > 0 ? largo : 1);
+    else if (base == QLatin1String("NCHAR") || base == QLatin1String("NATIVE CHARACTER")) fijar(tipo::WChar, largo > 0 ? largo : 1);
+    else if (base == QLatin1String("TEXT") || base == QLatin1String("CLOB")) fijar(tipo::LongVarChar, 2147483647L);
+    else if (base == QLatin1String("NTEXT")) fijar(tipo::LongVarWChar, 1073741823L);
+    else if (base == QLatin1String("INT") || base == QLatin1String("INTEGER") || base == QLatin1String("MEDIUMINT")) fijar(tipo::Integer, 4);
+    else if (base == QLatin1String("SMALLINT") || base == QLatin1String("INT2")) fijar(tipo::SmallInt, 2);
+    else if (base == QLatin1String("TINYINT")) fijar(tipo::TinyInt, 1);
+    else if (base == QLatin1String("BIGINT") || base == QLatin1String("INT8") || base == QLatin1String("UNSIGNED BIG INT")) fijar(tipo::BigInt, 8);
+    else if (base == QLatin1String("BIT") || base == QLatin1String("BOOLEAN") || base == QLatin1String("BOOL")) fijar(tipo::Boolean, 2);
+    else if (base == QLatin1String("MONEY") || base == QLatin1String("SMALLMONEY") || base == QLatin1String("CURRENCY")) fijar(tipo::Currency, 8);
+    else if (base == QLatin1String("FLOAT") || base == QLatin1String("REAL") || base == QLatin1String("DOUBLE") || base == QLatin1String("DOUBLE PRECISION"))
+        fijar(tipo::Double, 8);
+    else if (base == QLatin1String("NUMERIC") || base == QLatin1String("DECIMAL")) fijar(tipo::Numeric, 19);
+    else if (base == QLatin1String("DATETIME") || base == QLatin1String("SMALLDATETIME") || base == QLatin1String("DATETIME2") || base == QLatin1String("TIMESTAMP"))
+        fijar(tipo::DBTimeStamp, 16);
+    else if (base == QLatin1String("DATE")) fijar(tipo::DBDate, 6);
+    else if (base == QLatin1String("TIME")) fijar(tipo::DBTime, 6);
+    else if (base == QLatin1String("BLOB") || base == QLatin1String("IMAGE")) fijar(tipo::LongVarBinary, 2147483647L);
+    else if (base == QLatin1String("VARBINARY") || base == QLatin1String("BINARY")) fijar(tipo::VarBinary, largo > 0 ? largo : 8000);
+    else if (base.contains(QLatin1String("INT"))) fijar(tipo::Integer, 4);
+    else if (base.contains(QLatin1String("CHAR")) || base.contains(QLatin1String("TEXT"))) fijar(tipo::VarChar, largo > 0 ? largo : 255);
+    else r.conocido = false;
+    return r;
+}
+
+bool esTipoTexto(long t)
+{
+    return t == tipo::VarChar || t == tipo::VarWChar || t == tipo::Char || t == tipo::WChar || t == tipo::LongVarChar
+        || t == tipo::LongVarWChar || t == tipo::BSTR;
+}
+
+QDateTime fechaDeTexto(const QString& s)
+{
+    static const QRegularExpression iso(
+        QStringLiteral("^\\s*(\\d{4})-(\\d{1,2})-(\\d{1,2})(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2})(?:\\.(\\d{1,3})\\d*)?)?)?\\s*$"));
+    const auto m = iso.match(s);
+    if (m.hasMatch()) {
+        const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+        int ms = 0;
+        if (!m.captured(7).isEmpty()) ms = m.captured(7).leftJustified(3, QLatin1Char('0')).toInt();
+        const QTime t(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt(), ms);
+        if (d.isValid() && t.isValid()) return QDateTime(d, t);
+        return QDateTime();
+    }
+    return Variant(s).toDate();
+}
+
+Variant valorDe(sqlite3_stmt* st, int i, long tipoCol)
+{
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_NULL: return Variant::nulo();
+    case SQLITE_INTEGER: {
+        const sqlite3_int64 v = sqlite3_column_int64(st, i);
+        switch (tipoCol) {
+        case tipo::Boolean: return Variant(v != 0);
+        case tipo::Currency:
+            if (std::llabs(v) < std::numeric_limits<int64_t>::max() / 10000) return Variant::moneda(v * 10000);
+            return Variant(static_cast<double>(v));
+        case tipo::SmallInt: case tipo::TinyInt:
+            if (v >= std::numeric_limits<int16_t>::min() && v <= std::numeric_limits<int16_t>::max())
+                return Variant::entero16(static_cast<int16_t>(v));
+            return Variant::largo(v);
+        case tipo::Double: case tipo::Numeric: return Variant(static_cast<double>(v));
+        default: return Variant::largo(v);
+        }
+    }
+    case SQLITE_FLOAT: {
+        const double d = sqlite3_column_double(st, i);
+        if (tipoCol == tipo::Currency && std::isfinite(d) && std::fabs(d) < 9e14) return Variant::moneda(std::llround(d * 10000.0));
+        if (tipoCol == tipo::Boolean) return Variant(d != 0);
+        return Variant(d);
+    }
+    case SQLITE_TEXT: {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+        const QString s = QString::fromUtf8(p, sqlite3_column_bytes(st, i));
+        if (tipoCol == tipo::DBTimeStamp || tipoCol == tipo::DBDate) {
+            const QDateTime d = fechaDeTexto(s);
+            if (d.isValid()) return Variant(d);
+            return Variant(s);
+        }
+        if (tipoCol == tipo::Boolean) {
+            const QString t = s.trimmed();
+            if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || t == QLatin1String("1")) return Variant(true);
+            if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0 || t == QLatin1String("0")) return Variant(false);
+            return Variant(s);
+        }
+        if (tipoCol == tipo::Currency) {
+            bool ok = false;
+            const double d = s.trimmed().toDouble(&ok);
+            if (ok && std::fabs(d) < 9e14) return Variant::moneda(std::llround(d * 10000.0));
+        }
+        return Variant(s);
+    }
+    case SQLITE_BLOB: default: {
+        const auto* p = static_cast<const char*>(sqlite3_column_blob(st, i));
+        return Variant(QString::fromUtf8(p, sqlite3_column_bytes(st, i)));
+    }
+    }
+}
+
+// ---------------------------------------------------------------- errors
+
+Error entrada(int32_t numero, const QString& texto, const char* estado, int32_t nativo)
+{
+    Error e;
+    e.Number = numero;
+    e.Description = texto;
+    e.Source = kOrigen;
+    e.SQLState = QString::fromLatin1(estado);
+    e.NativeError = nativo;
+    return e;
+}
+
+QString primeraPalabra(const QString& sql)
+{
+    const auto t = dialecto::tokenizar(sql);
+    for (const auto& x : t)
+        if (x.tipo == dialecto::TipoToken::Palabra) return sql.mid(x.inicio, x.largo).toUpper();
+    return QString();
+}
+
+// SQLite's failure as SQL Server would have reported it.
+void anotarFallo(int codigo, const QString& mensaje, const QString& sentencia, Errors& errores)
+{
+    const int primario = codigo & 0xFF;
+    const QString instruccion = primeraPalabra(sentencia);
+    auto captura = [&](const char* patron) {
+        const QRegularExpression re(QString::fromLatin1(patron));
+        return re.match(mensaje).captured(1);
+    };
+    auto sinMain = [](QString n) { if (n.startsWith(QLatin1String("main."))) n.remove(0, 5); return n; };
+    auto terminada = [&](int32_t numero) {
+        errores.Add(entrada(numero, QStringLiteral("The statement has been terminated."), "01000", nativo::SentenciaTerminada));
+    };
+    if (primario == SQLITE_CONSTRAINT) {
+        switch (codigo) {
+        case SQLITE_CONSTRAINT_PRIMARYKEY:
+        case SQLITE_CONSTRAINT_UNIQUE: {
+            const QString columnas = captura("failed: (.*)$");
+            const QString tabla = columnas.section(QLatin1Char('.'), 0, 0);
+            const QString clase = codigo == SQLITE_CONSTRAINT_PRIMARYKEY ? QStringLiteral("PRIMARY KEY") : QStringLiteral("UNIQUE KEY");
+            errores.Add(entrada(num::Integridad,
+                                QStringLiteral("Violation of %1 constraint. Cannot insert duplicate key in object 'dbo.%2'. (%3)")
+                                    .arg(clase, tabla, mensaje),
+                                "23000", nativo::ClaveDuplicada));
+            terminada(num::Integridad);
+            return;
+        }
+        case SQLITE_CONSTRAINT_NOTNULL: {
+            const QString columna = captura("failed: (.*)$");
+            errores.Add(entrada(num::Integridad,
+                                QStringLiteral("Cannot insert the value NULL into column '%1', table '%2'; column does not allow nulls. %3 fails.")
+                                    .arg(columna.section(QLatin1Char('.'), 1), columna.section(QLatin1Char('.'), 0, 0), instruccion),
+                                "23000", 515));
+            terminada(num::Integridad);
+            return;
+        }
+        case SQLITE_CONSTRAINT_CHECK: {
+            const QString nombre = captura("failed: (.*)$").trimmed();
+            if (nombre.startsWith(QLatin1String("TRUNC"), Qt::CaseInsensitive)) {
+                errores.Add(entrada(num::Integridad, QStringLiteral("String or binary data would be truncated."), "22001", nativo::Truncado));
+                terminada(num::Integridad);
+                return;
+            }
+            errores.Add(entrada(num::Integridad,
+                                QStringLiteral("The %1 statement conflicted with the CHECK constraint \"%2\".").arg(instruccion, nombre),
+                                "23000", nativo::Restriccion));
+            terminada(num::Integridad);
+            return;
+        }
+        case SQLITE_CONSTRAINT_FOREIGNKEY:
+            errores.Add(entrada(num::Integridad,
+                                QStringLiteral("The %1 statement conflicted with the FOREIGN KEY constraint. (%2)").arg(instruccion, mensaje),
+                                "23000", nativo::Restriccion));
+            terminada(num::Integridad);
+            return;
+        default:
+            errores.Add(entrada(num::Integridad, QStringLiteral("The %1 statement conflicted with a constraint. (%2)").arg(instruccion, mensaje),
+                                "23000", nativo::Restriccion));
+            terminada(num::Integridad);
+            return;
+        }
+    }
+    if (primario == SQLITE_BUSY || primario == SQLITE_LOCKED) {
+        errores.Add(entrada(kTiempoAgotado, QStringLiteral("Query timeout expired (%1)").arg(mensaje), "HYT00", 0));
+        return;
+    }
+    if (primario == SQLITE_INTERRUPT) {
+        errores.Add(entrada(kTiempoAgotado, QStringLiteral("Query timeout expired"), "HYT00", 0));
+        return;
+    }
+    if (primario == SQLITE_ERROR) {
+        QString x;
+        if (!(x = captura("^no such table: (.*)$")).isEmpty()) {
+            errores.Add(entrada(num::TablaNoExiste, QStringLiteral("Invalid object name '%1'.").arg(sinMain(x)), "42S02", nativo::ObjetoInvalido));
+            return;
+        }
+        if (!(x = captura("^no such column: (.*)$")).isEmpty() || !(x = captura("has no column named (.*)$")).isEmpty()) {
+            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("Invalid column name '%1'.").arg(x), "42S22", nativo::ColumnaInvalida));
+            return;
+        }
+        if (!(x = captura("^ambiguous column name: (.*)$")).isEmpty()) {
+            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("Ambiguous column name '%1'.").arg(x), "42000", 209));
+            return;
+        }
+        if (!(x = captura("^no such function: (.*)$")).isEmpty()) {
+            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("'%1' is not a recognized built-in function name.").arg(x), "42000", 195));
+            return;
+        }
+        if (!(x = captura("^(?:table|view|index|trigger) (.*) already exists$")).isEmpty()) {
+            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("There is already an object named '%1' in the database.").arg(sinMain(x)),
+                                "42S01", 2714));
+            return;
+        }
+        if (!(x = captura("^near \"(.*)\": syntax error$")).isEmpty()) {
+            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("Incorrect syntax near '%1'.").arg(x), "42000", nativo::Sintaxis));
+            return;
+        }
+        if (mensaje.contains(QLatin1String("syntax error")) || mensaje.startsWith(QLatin1String("unrecognized token"))
+            || mensaje == QLatin1String("incomplete input")) {
+            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("Incorrect syntax near the end of the statement. (%1)").arg(mensaje),
+                                "42000", nativo::Sintaxis));
+            return;
+        }
+        // Our own functions' messages (SUBSTRING with a negative length...).
+        errores.Add(entrada(num::ErrorEnComando, mensaje, "42000", 0));
+        return;
+    }
+    errores.Add(entrada(num::FalloNoEspecificado, mensaje, "HY000", codigo));
+}
+
+// ---------------------------------------------------------------- provider
+
+class ProveedorSqlite final : public Proveedor {
+public:
+    ~ProveedorSqlite() override { cerrar(); }
+
+    QString nombre() const override { return QStringLiteral("sqlite"); }
+
+    bool abrir(const ParametrosConexion& p, Errors& errores) override
+    {
+        cerrar();
+        const TextoConexion t(p.texto);
+        QString base = t.valorDe({"Database", "Initial Catalog"});
+        if (base.trimmed().isEmpty()) {
+            const QString fuente = t.valor(QStringLiteral("Data Source"));
+            if (fuente.trimmed().compare(QLatin1String("SQLITE"), Qt::CaseInsensitive) != 0) base = fuente;
+        }
+        base = base.trimmed();
+        const QString ruta = rutaBaseEmbebida(base);
+        const QString usuario = p.usuario.isEmpty() ? t.valorDe({"UId", "User ID", "User"}) : p.usuario;
+        auto inicioFallido = [&](const QString& detalle) {
+            errores.Add(entrada(num::FalloNoEspecificado,
+                                QStringLiteral("No se puede abrir la base de datos \"%1\" solicitada por el inicio de sesión. Error de inicio de sesión.")
+                                    .arg(base),
+                                "42000", 4060));
+            errores.Add(entrada(num::FalloNoEspecificado,
+                                QStringLiteral("Error de inicio de sesión del usuario '%1'.%2").arg(usuario, detalle.isEmpty() ? QString() : QStringLiteral(" (") + detalle + QLatin1Char(')')),
+                                "28000", 18456));
+            return false;
+        };
+        // SQL Server cannot open a database that does not exist: no file is created.
+        if (ruta.isEmpty()) return inicioFallido(QString());
+        const bool memoria = ruta == QLatin1String(":memory:");
+        if (!memoria && !QFileInfo(ruta).isFile()) return inicioFallido(QString());
+        sqlite3* db = nullptr;
+        const QByteArray r8 = QFileInfo(ruta).absoluteFilePath().toUtf8();
+        int rc = sqlite3_open_v2(memoria ? ":memory:" : r8.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+        if (rc != SQLITE_OK) {
+            const QString m = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
+            sqlite3_close_v2(db);
+            return inicioFallido(m);
+        }
+        sqlite3_extended_result_codes(db, 1);
+        sqlite3_create_collation(db, "NOCASE", SQLITE_UTF8, nullptr, compararSinCaso);
+        registrarFunciones(db);
+        sqlite3_exec(db, "PRAGMA foreign_keys=ON", nullptr, nullptr, nullptr);
+        // A file that is not a database shows itself on the first read.
+        char* msg = nullptr;
+        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &msg);
+        if (rc != SQLITE_OK) {
+            const QString m = QString::fromUtf8(msg ? msg : sqlite3_errmsg(db));
+            sqlite3_free(msg);
+            sqlite3_close_v2(db);
+            return inicioFallido(m);
+        }
+        db_ = db;
+        ruta_ = memoria ? ruta : QFileInfo(ruta).absoluteFilePath();
+        base_ = base;
+        nivel_ = 0;
+        fijarTiempoEspera(p.tiempoEspera);
+        return true;
+    }
+
+    void cerrar() override
+    {
+        if (!db_) return;
+        sqlite3_stmt* st = nullptr;
+        while ((st = sqlite3_next_stmt(db_, nullptr)) != nullptr) sqlite3_finalize(st);
+        // An open transaction is rolled back by the close, as a lost connection would.
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        nivel_ = 0;
+    }
+
+    Resultado ejecutar(const QString& sql, long& afectadas, Errors& errores) override
+    {
+        afectadas = 0;
+        Resultado r;
+        if (!db_) {
+            errores.Add(entrada(num::ConexionInvalida, descripcionClasica(num::ConexionInvalida), "08003", 0));
+            return r;
+        }
+        for (const dialecto::Sentencia& s : dialecto::traducirLote(sql)) {
+            switch (s.clase) {
+            case dialecto::ClaseSentencia::Comenzar: comenzar(errores); break;
+            case dialecto::ClaseSentencia::Confirmar: confirmar(errores); break;
+            case dialecto::ClaseSentencia::Deshacer: deshacer(errores); break;
+            case dialecto::ClaseSentencia::Otra: correr(s.texto.toUtf8(), s.original, r, afectadas, errores, 0); break;
+            }
+        }
+        return r;
+    }
+
+    // Transactions nest as on SQL Server: only the outermost COMMIT commits,
+    // a ROLLBACK undoes everything.
+    bool comenzar(Errors& errores) override
+    {
+        if (!exigir(errores)) return false;
+        sincronizarNivel();
+        if (nivel_ > 0) { ++nivel_; return true; }
+        if (!exec("BEGIN", errores)) return false;
+        nivel_ = 1;
+        return true;
+    }
+
+    bool confirmar(Errors& errores) override
+    {
+        if (!exigir(errores)) return false;
+        sincronizarNivel();
+        if (nivel_ == 0) {
+            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION."),
+                                "25000", 3902));
+            return false;
+        }
+        if (nivel_ > 1) { --nivel_; return true; }
+        if (!exec("COMMIT", errores)) return false;
+        nivel_ = 0;
+        return true;
+    }
+
+    bool deshacer(Errors& errores) override
+    {
+        if (!exigir(errores)) return false;
+        sincronizarNivel();
+        if (nivel_ == 0) {
+            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION."),
+                                "25000", 3903));
+            return false;
+        }
+        const bool ok = exec("ROLLBACK", errores);
+        sincronizarNivel();
+        return ok;
+    }
+
+    void fijarTiempoEspera(long segundos) override
+    {
+        tiempoEspera_ = segundos;
+        if (!db_) return;
+        // 0 means wait as long as it takes, as the classic CommandTimeout.
+        const long ms = segundos <= 0 ? 24L * 3600 * 1000 : std::min<long>(segundos, 24L * 3600) * 1000;
+        sqlite3_busy_timeout(db_, static_cast<int>(ms));
+    }
+
+    void fijarAislamiento(long nivel) override
+    {
+        if (!db_) return;
+        sqlite3_exec(db_, nivel == 256 ? "PRAGMA read_uncommitted=1" : "PRAGMA read_uncommitted=0", nullptr, nullptr, nullptr);
+    }
+
+    bool fijarBaseDefecto(const QString& base, Errors& errores) override
+    {
+        if (!exigir(errores)) return false;
+        if (nombraEstaBase(base)) {
+            base_ = base.trimmed();
+            return true;
+        }
+        // One file per connection: another database is not reachable from here.
+        errores.Add(entrada(num::FalloNoEspecificado,
+                            QStringLiteral("Database '%1' does not exist. Make sure that the name is entered correctly.").arg(base.trimmed()),
+                            "42000", 911));
+        return false;
+    }
+
+    QString baseDefecto() const override { return base_; }
+
+    Resultado esquema(long esquema, const std::vector<Variant>& restricciones, Errors& errores) override
+    {
+        Resultado r;
+        r.conFilas = true;
+        if (!exigir(errores)) return r;
+        auto restriccion = [&](size_t i) -> QString {
+            if (i >= restricciones.size() || restricciones[i].isEmpty() || restricciones[i].isNull()) return QString();
+            return restricciones[i].toText();
+        };
+        auto texto = [](const char* n, long tam = 128) {
+            Columna c;
+            c.nombre = QString::fromLatin1(n);
+            c.tipo = tipo::VarWChar;
+            c.tamano = tam;
+            return c;
+        };
+        auto numero = [](const char* n, long t) {
+            Columna c;
+            c.nombre = QString::fromLatin1(n);
+            c.tipo = t;
+            c.tamano = t == tipo::Boolean ? 2 : 4;
+            return c;
+        };
+        const QString catalogo = restriccion(0), esq = restriccion(1), nombreTabla = restriccion(2);
+        if (!catalogo.isEmpty() && !nombraEstaBase(catalogo)) return rellenarColumnas(r, esquema, texto, numero);
+        if (!esq.isEmpty() && esq.compare(QLatin1String("dbo"), Qt::CaseInsensitive) != 0) return rellenarColumnas(r, esquema, texto, numero);
+        const QString cat = nombreCatalogo();
+
+        // Tables and views, in name order.
+        std::vector<std::pair<QString, QString>> objetos;
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db_,
+                               "SELECT name, type FROM sqlite_master WHERE type IN ('table','view') AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+                               "ORDER BY name COLLATE NOCASE",
+                               -1, &st, nullptr)
+            != SQLITE_OK) {
+            anotarFallo(sqlite3_extended_errcode(db_), QString::fromUtf8(sqlite3_errmsg(db_)), QString(), errores);
+            return r;
+        }
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            const QString n = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+            const QString t = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+            if (!nombreTabla.isEmpty() && n.compare(nombreTabla, Qt::CaseInsensitive) != 0) continue;
+            objetos.emplace_back(n, t == QLatin1String("view") ? QStringLiteral("VIEW") : QStringLiteral("TABLE"));
+        }
+        sqlite3_finalize(st);
+
+        rellenarColumnas(r, esquema, texto, numero);
+        if (esquema == 20) {
+            const QString tipoPedido = restriccion(3);
+            for (const auto& [n, t] : objetos) {
+                if (!tipoPedido.isEmpty() && tipoPedido.compare(t, Qt::CaseInsensitive) != 0) continue;
+                r.filas.push_back({Variant(cat), Variant("dbo"), Variant(n), Variant(t)});
+            }
+        } else if (esquema == 4) {
+            const QString columnaPedida = restriccion(3);
+            for (const auto& obj : objetos) {
+                const QString& n = obj.first;
+                QString q = n;
+                q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+                const QByteArray sql = QStringLiteral("PRAGMA table_xinfo(\"%1\")").arg(q).toUtf8();
+                if (sqlite3_prepare_v2(db_, sql.constData(), -1, &st, nullptr) != SQLITE_OK) continue;
+                while (sqlite3_step(st) == SQLITE_ROW) {
+                    if (sqlite3_column_int(st, 6) != 0 && sqlite3_column_int(st, 6) != 2 && sqlite3_column_int(st, 6) != 3) continue;  // hidden
+                    const QString col = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+                    if (!columnaPedida.isEmpty() && col.compare(columnaPedida, Qt::CaseInsensitive) != 0) continue;
+                    const TipoDeclarado td = tipoDeclarado(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)));
+                    const bool nulable = sqlite3_column_int(st, 3) == 0 && sqlite3_column_int(st, 5) == 0;
+                    long tipoOleDb = td.tipo;
+                    // Schema rows speak OLE DB types: narrow and wide strings.
+                    if (td.tipo == tipo::VarChar || td.tipo == tipo::LongVarChar) tipoOleDb = tipo::Char;
+                    if (td.tipo == tipo::VarWChar || td.tipo == tipo::LongVarWChar) tipoOleDb = tipo::WChar;
+                    const Variant largo = esTipoTexto(td.tipo) ? Variant::largo(td.tamano) : Variant::nulo();
+                    r.filas.push_back({Variant(cat), Variant("dbo"), Variant(n), Variant(col), Variant(sqlite3_column_int(st, 0) + 1),
+                                       Variant(nulable), Variant::entero16(static_cast<int16_t>(tipoOleDb)), largo});
+                }
+                sqlite3_finalize(st);
+            }
+        } else {
+            errores.Add(entrada(num::NoPermitidoContexto, QStringLiteral("Object or provider is not capable of performing requested operation."),
+                                "HY000", 0));
+        }
+        return r;
+    }
+
+private:
+    template <typename FT, typename FN>
+    Resultado& rellenarColumnas(Resultado& r, long esquema, FT texto, FN numero)
+    {
+        if (!r.columnas.empty()) return r;
+        r.columnas = {texto("TABLE_CATALOG"), texto("TABLE_SCHEMA"), texto("TABLE_NAME")};
+        if (esquema == 20) r.columnas.push_back(texto("TABLE_TYPE"));
+        else {
+            r.columnas.push_back(texto("COLUMN_NAME"));
+            r.columnas.push_back(numero("ORDINAL_POSITION", tipo::Integer));
+            r.columnas.push_back(numero("IS_NULLABLE", tipo::Boolean));
+            Columna c = numero("DATA_TYPE", tipo::SmallInt);
+            c.tamano = 2;
+            r.columnas.push_back(c);
+            r.columnas.push_back(numero("CHARACTER_MAXIMUM_LENGTH", tipo::Integer));
+        }
+        return r;
+    }
+
+    QString nombreCatalogo() const
+    {
+        if (ruta_ == QLatin1String(":memory:")) return base_;
+        return QFileInfo(ruta_).completeBaseName();
+    }
+
+    bool nombraEstaBase(const QString& nombre) const
+    {
+        const QString n = nombre.trimmed();
+        if (n.isEmpty()) return false;
+        if (n.compare(base_, Qt::CaseInsensitive) == 0) return true;
+        if (ruta_ == QLatin1String(":memory:")) return false;
+        if (QFileInfo(n).completeBaseName().compare(QFileInfo(ruta_).completeBaseName(), Qt::CaseInsensitive) == 0) return true;
+        const QFileInfo otra(rutaBaseEmbebida(n));
+        return otra.exists() && otra.canonicalFilePath() == QFileInfo(ruta_).canonicalFilePath();
+    }
+
+    bool exigir(Errors& errores)
+    {
+        if (db_) return true;
+        errores.Add(entrada(num::ConexionInvalida, descripcionClasica(num::ConexionInvalida), "08003", 0));
+        return false;
+    }
+
+    void sincronizarNivel()
+    {
+        // A failure can end the transaction behind our back (disk full, ...).
+        if (sqlite3_get_autocommit(db_)) nivel_ = 0;
+    }
+
+    bool exec(const char* sql, Errors& errores)
+    {
+        char* msg = nullptr;
+        const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &msg);
+        if (rc == SQLITE_OK) return true;
+        const QString m = QString::fromUtf8(msg ? msg : sqlite3_errmsg(db_));
+        sqlite3_free(msg);
+        anotarFallo(sqlite3_extended_errcode(db_), m, QString::fromLatin1(sql), errores);
+        return false;
+    }
+
+    static int vigilar(void* p)
+    {
+        auto* self = static_cast<ProveedorSqlite*>(p);
+        return self->reloj_.isValid() && self->limiteMs_ > 0 && self->reloj_.elapsed() > self->limiteMs_ ? 1 : 0;
+    }
+
+    void armarTiempo()
+    {
+        limiteMs_ = tiempoEspera_ > 0 ? static_cast<qint64>(tiempoEspera_) * 1000 : 0;
+        reloj_.start();
+        sqlite3_progress_handler(db_, limiteMs_ > 0 ? 10000 : 0, limiteMs_ > 0 ? &ProveedorSqlite::vigilar : nullptr, this);
+    }
+
+    // Runs one rewritten statement text (SQLite may still see several in it).
+    void correr(const QByteArray& texto, const QString& original, Resultado& r, long& afectadas, Errors& errores, int profundidad)
+    {
+        const char* p = texto.constData();
+        const char* fin = p + texto.size();
+        while (p < fin) {
+            sqlite3_stmt* st = nullptr;
+            const char* cola = nullptr;
+            int rc = sqlite3_prepare_v2(db_, p, static_cast<int>(fin - p), &st, &cola);
+            if (rc != SQLITE_OK) {
+                const int codigo = sqlite3_extended_errcode(db_);
+                const QString msg = QString::fromUtf8(sqlite3_errmsg(db_));
+                const int desplazamiento = sqlite3_error_offset(db_);
+                // Two statements on one line end: SQLite's parser stops where the
+                // second one begins; run them apart.
+                if (msg.endsWith(QLatin1String("syntax error")) && desplazamiento > 0 && desplazamiento < fin - p && profundidad < 64) {
+                    const QByteArray resto(p + desplazamiento, static_cast<int>(fin - p - desplazamiento));
+                    const auto toks = dialecto::tokenizar(QString::fromUtf8(resto.left(64)));
+                    if (!toks.empty() && toks[0].tipo == dialecto::TipoToken::Palabra
+                        && dialecto::esPalabraDeSentencia(QString::fromUtf8(resto.left(64)).mid(toks[0].inicio, toks[0].largo))) {
+                        correr(QByteArray(p, desplazamiento), original, r, afectadas, errores, profundidad + 1);
+                        correr(resto, original, r, afectadas, errores, profundidad + 1);
+                        return;
+                    }
+                }
+                anotarFallo(codigo, msg, original, errores);
+                return;
+            }
+            if (!st) {  // only blanks or comments left
+                p = cola;
+                continue;
+            }
+            const QString sqlSentencia = QString::fromUtf8(sqlite3_sql(st));
+            const QString primera = primeraPalabra(sqlSentencia);
+            const bool cambia = primera == QLatin1String("INSERT") || primera == QLatin1String("UPDATE") || primera == QLatin1String("DELETE")
+                || primera == QLatin1String("REPLACE") || (primera == QLatin1String("WITH") && !sqlite3_stmt_readonly(st));
+            const sqlite3_int64 totalAntes = sqlite3_total_changes64(db_);
+            const int ncols = sqlite3_column_count(st);
+            const bool guardar = ncols > 0 && !r.conFilas;
+            std::vector<TipoDeclarado> tipos;
+            if (guardar) {
+                r.conFilas = true;
+                r.columnas.clear();
+                for (int i = 0; i < ncols; ++i) {
+                    Columna c;
+                    c.nombre = QString::fromUtf8(sqlite3_column_name(st, i));
+                    const TipoDeclarado td = tipoDeclarado(sqlite3_column_decltype(st, i));
+                    tipos.push_back(td);
+                    c.tipo = td.tipo;
+                    c.tamano = td.tamano;
+                    const char* tabla = sqlite3_column_table_name(st, i);
+                    const char* origen = sqlite3_column_origin_name(st, i);
+                    const char* baseDatos = sqlite3_column_database_name(st, i);
+                    if (tabla) c.tablaBase = QString::fromUtf8(tabla);
+                    if (origen) c.columnaBase = QString::fromUtf8(origen);
+                    if (tabla && origen) {
+                        int noNulo = 0, clave = 0, auto_ = 0;
+                        if (sqlite3_table_column_metadata(db_, baseDatos, tabla, origen, nullptr, nullptr, &noNulo, &clave, &auto_) == SQLITE_OK)
+                            c.clave = clave != 0;
+                    }
+                    r.columnas.push_back(c);
+                }
+            }
+            armarTiempo();
+            while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+                if (!guardar) continue;
+                Fila f;
+                f.reserve(static_cast<size_t>(ncols));
+                for (int i = 0; i < ncols; ++i) f.push_back(valorDe(st, i, tipos[static_cast<size_t>(i)].tipo));
+                r.filas.push_back(std::move(f));
+            }
+            sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+            if (rc != SQLITE_DONE) {
+                const int codigo = sqlite3_extended_errcode(db_);
+                const QString msg = QString::fromUtf8(sqlite3_errmsg(db_));
+                anotarFallo(codigo, msg, sqlSentencia, errores);
+                if (guardar) r.filas.clear();
+            } else if (cambia) {
+                // Rows changed through a view's INSTEAD OF trigger are not in
+                // sqlite3_changes; the total count has them.
+                const sqlite3_int64 directos = sqlite3_changes64(db_);
+                afectadas += static_cast<long>(directos > 0 ? directos : sqlite3_total_changes64(db_) - totalAntes);
+            }
+            if (guardar) {
+                // Expressions carry no declared type: their values tell it.
+                for (int i = 0; i < ncols; ++i) {
+                    if (tipos[static_cast<size_t>(i)].conocido) continue;
+                    Columna& c = r.columnas[static_cast<size_t>(i)];
+                    c.tipo = tipo::VarChar;
+                    c.tamano = 255;
+                    for (const Fila& f : r.filas) {
+                        const Variant& v = f[static_cast<size_t>(i)];
+                        if (v.isNull()) continue;
+                        if (v.tipo() == Variant::Tipo::Long) { c.tipo = tipo::Integer; c.tamano = 4; }
+                        else if (v.tipo() == Variant::Tipo::Double) { c.tipo = tipo::Double; c.tamano = 8; }
+                        break;
+                    }
+                }
+            }
+            sqlite3_finalize(st);
+            p = cola;
+        }
+    }
+
+    sqlite3* db_ = nullptr;
+    QString ruta_;
+    QString base_;
+    int nivel_ = 0;
+    long tiempoEspera_ = 30;
+    qint64 limiteMs_ = 0;
+    QElapsedTimer reloj_;
+};
+
+}  // namespace
+
+std::unique_ptr<Proveedor> crearProveedorSqlite()
+{
+    return std::make_unique<ProveedorSqlite>();
+}
+
+}  // namespace ado

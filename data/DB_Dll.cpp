@@ -1,0 +1,530 @@
+#include "DB_Dll.h"
+
+#include "DialectoOracle.h"
+#include "Literales.h"
+#include "Pasos.h"
+#include "ReportaError.h"
+#include "ScriptOracle.h"
+#include "Sesion.h"
+#include "Sinonimos.h"
+
+#include "ado/TextoConexion.h"
+#include "companion/Operador.h"
+#include "companion/Terminacion.h"
+#include "companion/Velmora2.h"
+
+#include <QFileInfo>
+
+namespace datos {
+
+using ado::Fallo;
+using ado::Variant;
+namespace num = ado::num;
+
+namespace {
+const QString CRLF = QStringLiteral("\r\n");
+const QString CR = QStringLiteral("\r");
+
+DialogoAcceso& dialogoAcceso()
+{
+    static DialogoAcceso d;
+    return d;
+}
+
+bool contiene(const QString& texto, const char* palabra)
+{
+    return texto.contains(QLatin1String(palabra), Qt::CaseInsensitive);
+}
+
+}  // namespace
+
+DB_Dll::DB_Dll() = default;
+DB_Dll::~DB_Dll() = default;
+
+ado::Connection& DB_Dll::gCnn()
+{
+    return *gCnnRef();
+}
+
+std::shared_ptr<ado::Connection> DB_Dll::gCnnRef()
+{
+    if (!cnn_) cnn_ = std::make_shared<ado::Connection>();
+    return cnn_;
+}
+
+void DB_Dll::fijarConexion(std::shared_ptr<ado::Connection> c)
+{
+    cnn_ = std::move(c);
+}
+
+void DB_Dll::fijarDialogoAcceso(DialogoAcceso d)
+{
+    dialogoAcceso() = std::move(d);
+}
+
+// ---------------------------------------------------------------------------
+// Connection
+// ---------------------------------------------------------------------------
+
+QString DB_Dll::CadenaConexionServidor() const
+{
+    if (gServidor.contains(QLatin1Char('#')))
+        return QStringLiteral("Provider=OraOLEDB.Oracle.1;Data Source=") + gDBName + QStringLiteral(";User Id=") + gUsuario
+               + QStringLiteral(";Password=") + gUserPassWord + QStringLiteral(";");
+    return QStringLiteral("PROVIDER=") + pSQLOLEDB() + QStringLiteral(";") + QStringLiteral("Server=") + gServidor + QStringLiteral(";")
+           + QStringLiteral("Database =") + gDBName + QStringLiteral(";") + QStringLiteral("UId=") + gUsuario + QStringLiteral(";")
+           + QStringLiteral("Pwd=") + gUserPassWord + QStringLiteral(";") + gExtended;
+}
+
+bool DB_Dll::pedirParametros()
+{
+    PedidoConexion p;
+    p.base = gDBName;
+    p.servidor = gServidor;
+    p.usuario = gUsuario;
+    p.clave = gUserPassWord;
+    p.plataforma = 0;
+    const bool aceptado = dialogoAcceso() ? dialogoAcceso()(p) : false;
+    if (!aceptado) {
+        gOpenFlag = false;
+        return false;
+    }
+    gOpenFlag = true;
+    gDBName = p.base;
+    gServidor = p.servidor;
+    gUsuario = p.usuario;
+    gUserPassWord = p.clave;
+    if (p.plataforma > 0) {
+        gProveedor = QStringLiteral("OraOLEDB.Oracle.1");
+        if (!gServidor.contains(QLatin1Char('#'))) gServidor += QLatin1Char('#');
+    } else {
+        gProveedor = pSQLOLEDB();
+    }
+    return true;
+}
+
+int DB_Dll::cajaErrorConexion()
+{
+    const ado::Error& e = gCnn().errors().Item(0);
+    const DB_Dll& s = gDB();
+    const QString texto = QStringLiteral(" Estado de Sql: ") + e.SQLState + CR + QStringLiteral("Numero de Error: ") + QString::number(e.Number) + CR
+                          + QStringLiteral("Descripcion: ") + e.Description + CR + QStringLiteral("Codigo Nativo: ") + QString::number(e.NativeError)
+                          + CR + CRLF + QStringLiteral("Nombre de Proceso: ") + velmora::NombreEjecutable() + CR + CRLF + CRLF
+                          + QStringLiteral("1. Verifique el Usuario, contraseña y base de datos") + CRLF
+                          + QStringLiteral("2. Verifique el nombre del servidor, quizas necesite agregarle el nombre de la instancia, por ejemplo : ")
+                          + s.gServidor + QStringLiteral("\\VELMORA") + CRLF + QStringLiteral("3. Verifique si el inicio de sesion para el usuario ")
+                          + s.gUsuario + QStringLiteral(" existe") + CRLF + CRLF + CRLF + QStringLiteral(" - Desea Intentarlo Nuevamente??? ");
+    return velmora::MsgBox(texto, velmora::botones::SiNo + velmora::botones::Critico, QStringLiteral(" Error de Conexion a Base de Datos"));
+}
+
+void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, const QString& ConnString, bool ValidaAdmin, bool MuestraError)
+{
+    bool reintentado = false;
+    bool terminar = false;
+    const std::function<void()> pasos[] = {
+        [&] { gOpenFlag = true; },
+        [&] {
+            if (gProveedor.trimmed().isEmpty()) gProveedor = pSQLOLEDB();
+        },
+        [&] { gConnString = ConnString.trimmed().isEmpty() ? CadenaConexionServidor() : ConnString; },
+        [&] {
+            if (!PideParametrosSQL) return;
+            if (!pedirParametros()) {
+                terminar = true;
+                return;
+            }
+            gConnString = CadenaConexionServidor();
+        },
+        [&] {
+            gCnn().setCursorLocation(lCursor);
+            gCnn().Open(gConnString, QString(), QString(), -1);
+        },
+        [&] {
+            if (!ValidaAdmin) {
+                gEsAdmin = true;
+                terminar = true;
+                return;
+            }
+            if (gDBName.trimmed().isEmpty()) return;
+            gCnn().setDefaultDatabase(gDBName);
+            if (!ExisteTablaDB(QStringLiteral("TA_USUARIOS"))) return;
+            if (!MuestraError) {
+                gEsAdmin = true;
+                return;
+            }
+            const Variant adm = DatosTabla(QStringLiteral("ta_usuarios"), gUsuario, QStringLiteral("Administrador"), QStringLiteral("nombre"), 8,
+                                           QString(), true, false);
+            gEsAdmin = ado::valorNumerico(adm.toText()) == 1;
+        },
+    };
+
+    size_t i = 0;
+    while (i < std::size(pasos) && !terminar) {
+        try {
+            pasos[i]();
+            ++i;
+            continue;
+        } catch (const std::exception& ex) {
+            const Fallo f = comoFallo(ex);
+            const bool abierto = f.Number() == num::ObjetoAbierto;
+            if (!MuestraError) {
+                if (abierto && !reintentado) {
+                    reintentado = true;
+                    pasoSilencioso([&] { gCnn().Close(); });
+                    continue;
+                }
+                gOpenFlag = false;
+                return;
+            }
+            if (gCnn().errors().Count() > 0) {
+                if (cajaErrorConexion() != velmora::respuesta::Si) {
+                    gOpenFlag = false;
+                    return;
+                }
+                gCnn().errors().Clear();
+                if (!pedirParametros()) return;
+                gConnString = CadenaConexionServidor();
+                continue;
+            }
+            if (abierto && !reintentado) {
+                reintentado = true;
+                pasoSilencioso([&] { gCnn().Close(); });
+                continue;
+            }
+            velmora::MsgBox(f.Description(), velmora::botones::OK, QString());
+            gOpenFlag = false;
+            return;
+        }
+    }
+}
+
+void DB_Dll::ReintentaConectar()
+{
+    // The short time-out only serves the reconnection; the session's time-out comes back afterwards.
+    long tiempoAnterior = gCnn().CommandTimeout();
+    const std::function<void()> pasos[] = {
+        [&] { gOpenFlag = false; },
+        [&] {
+            tiempoAnterior = gCnn().CommandTimeout();
+            gCnn().setCommandTimeout(5);
+        },
+        [&] { gCnn().Close(); },
+        [&] { gCnn().Open(gCnn().ConnectionString(), gDB().gUsuario, gDB().gUserPassWord, -1); },
+        [&] {
+            gCnn().setCommandTimeout(tiempoAnterior);
+            gOpenFlag = true;
+        },
+    };
+    size_t i = 0;
+    while (i < std::size(pasos)) {
+        try {
+            pasos[i]();
+            ++i;
+        } catch (const std::exception& ex) {
+            const Fallo f = comoFallo(ex);
+            if (f.Number() == num::ObjetoCerrado) {
+                ++i;
+                continue;
+            }
+            gOpenFlag = false;
+            if (f.Number() == num::FalloNoEspecificado) return;
+            const int r = TratamientoErrores(f, std::nullopt, QStringLiteral("AbrirRecordset"));
+            if (r == 4) continue;
+            if (r == 5) {
+                ++i;
+                continue;
+            }
+            return;
+        }
+    }
+}
+
+void DB_Dll::OpenLocalADODB(const QString& ConnString, const QString& CadenaID, const QString& CadenaPWD)
+{
+    auto buscarArchivo = [&]() -> bool {
+        velmora::PedidoArchivo p{QStringLiteral("Buscar Base de Datos"), QStringLiteral("Base de Datos de Microsoft Access |*.MDB")};
+        const auto elegido = velmora::operador().ElegirArchivo(p);
+        if (!elegido) return false;
+        gDBName = *elegido;
+        return true;
+    };
+    QString clausulaClave;
+    bool probadaClaveSesion = false;
+    for (;;) {
+        if (gDBName.trimmed().isEmpty() && !buscarArchivo()) return;
+        const QString texto = (ConnString.trimmed().isEmpty()
+                                   ? QStringLiteral("PROVIDER=") + gProveedor + QStringLiteral(";") + QStringLiteral("Data Source =") + gDBName
+                                         + QStringLiteral(";") + CadenaID + QStringLiteral("=") + gUsuario + QStringLiteral(";") + CadenaPWD
+                                         + QStringLiteral("=") + gUserPassWord + QStringLiteral(";") + gExtended
+                                   : ConnString)
+                              + clausulaClave;
+        QString estado;
+        try {
+            // A file that is not there is the "file not found" case of the Jet engine.
+            if (ConnString.trimmed().isEmpty() && !QFileInfo::exists(gDBName)) throw Fallo(num::FalloNoEspecificado, QStringLiteral("No se encuentra el archivo ") + gDBName);
+            gCnn().Open(texto, QString(), QString(), -1);
+            gConnString = texto;
+            gOpenFlag = true;
+            return;
+        } catch (const std::exception& ex) {
+            const Fallo f = comoFallo(ex);
+            if (ConnString.trimmed().isEmpty() && !QFileInfo::exists(gDBName)) estado = QStringLiteral("3024");
+            else if (gCnn().errors().Count() > 0) estado = gCnn().errors().Item(0).SQLState.trimmed();
+            if (estado == QLatin1String("3024") || estado == QLatin1String("3051") || estado == QLatin1String("3044")) {
+                if (!buscarArchivo()) return;
+                continue;
+            }
+            if (estado == QLatin1String("3031")) {
+                if (gIgnoraPassWord.toBool()) {
+                    // The session password is tried once; refused again, the call ends.
+                    if (probadaClaveSesion) return;
+                    probadaClaveSesion = true;
+                    clausulaClave = QStringLiteral("Jet OLEDB:Database Password=") + gUserPassWord + QStringLiteral(";");
+                } else {
+                    const auto r = velmora::operador().InputBox(QStringLiteral("ingrese el password:"), QStringLiteral("Password Access"), QString());
+                    if (!r || r->isEmpty()) return;
+                    clausulaClave = QStringLiteral(" Jet OLEDB:Database Password=") + *r + QStringLiteral(";");
+                }
+                continue;
+            }
+            velmora::MsgBox(QString::number(f.Number()) + QStringLiteral("  ") + f.Description(), velmora::botones::Critico, QString());
+            return;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Statements and recordsets
+// ---------------------------------------------------------------------------
+
+bool DB_Dll::esOracle() const
+{
+    return cnn_ && cnn_->ConnectionString().contains(QLatin1String("ORACLE"), Qt::CaseInsensitive);
+}
+
+void DB_Dll::prepararSentencia(QString& s) const
+{
+    const bool drop = contiene(s, "DROP"), create = contiene(s, "CREATE"), del = contiene(s, "DELETE"), marca = contiene(s, "@ADMIN_");
+    if (drop && create) {
+        if (del) {
+            if (marca) s = QuitaMarcaAdmin(s);
+        } else {
+            s = marca ? QuitaMarcaAdmin(s) : SS_TSinonimos(s);
+        }
+        return;
+    }
+    s = QuitaMarcaAdmin(s);
+}
+
+void DB_Dll::ejecutar(QString& SentenciaSQL, long& RecordsAffected, RecordsetRef* Lrcs, bool mostrar)
+{
+    ado::Errors& erroresSesion = gDB().gCnn().errors();
+    auto regla8152 = [&]() -> bool {
+        const long n = erroresSesion.Count();
+        if (n >= 1 && n <= 2 && !contiene(SentenciaSQL, "TRANS") && erroresSesion.Item(0).NativeError == ado::nativo::Truncado) {
+            erroresSesion.Clear();
+            return true;
+        }
+        return false;
+    };
+    try {
+        prepararSentencia(SentenciaSQL);
+        if (esOracle()) {
+            EjecutaScriptOracle(SentenciaSQL, RecordsAffected);
+            return;
+        }
+        long n = 0;
+        auto rs = gCnn().Execute(SentenciaSQL, &n, -1);
+        RecordsAffected = n;
+        if (Lrcs) *Lrcs = rs;
+        regla8152();
+    } catch (const std::exception& ex) {
+        const Fallo f = comoFallo(ex);
+        const bool limpiado = regla8152();
+        if (!mostrar || limpiado || contiene(SentenciaSQL, "TRANS")) return;
+        switch (f.Number()) {
+        case num::FalloNoEspecificado: case num::Integridad: case num::TablaNoExiste: case num::ErrorEnComando:
+            return;
+        default:
+            velmora::MsgBox(f.Description(), velmora::botones::Critico + velmora::botones::OK, QStringLiteral("Aviso al operador!!!"));
+        }
+    }
+}
+
+void DB_Dll::EjecutaConsultaSQL(QString& SentenciaSQL, long& RecordsAffected, RecordsetRef* Lrcs)
+{
+    ejecutar(SentenciaSQL, RecordsAffected, Lrcs, false);
+}
+
+void DB_Dll::EjecutaConsultaRSQL(QString& SentenciaSQL, long& RecordsAffected, RecordsetRef* Lrcs)
+{
+    ejecutar(SentenciaSQL, RecordsAffected, Lrcs, true);
+}
+
+void DB_Dll::AbrirRecordset(QString& SentenciaSQL, RecordsetRef& Lrcs, std::shared_ptr<ado::Connection> Conexionactiva, long CursorType,
+                            long LockType, long Options, bool ConvOracle)
+{
+    if (!Lrcs) Lrcs = std::make_shared<ado::Recordset>();
+    bool oracle = false;
+    std::shared_ptr<ado::Connection> activa;
+    const std::function<void()> pasos[] = {
+        [&] { CierraRecordset(Lrcs); },
+        [&] { SentenciaSQL = SS_TSinonimos(SentenciaSQL); },
+        [&] { oracle = gCnnRef()->ConnectionString().indexOf(QLatin1String("ORACLE"), 0, Qt::CaseInsensitive) > 0 && ConvOracle; },
+        [&] {
+            activa = Conexionactiva ? Conexionactiva : gCnnRef();
+            cnn_ = activa;
+        },
+        [&] { Lrcs->Open(oracle ? ORACLE_Dicc(SentenciaSQL) : SentenciaSQL, activa.get(), CursorType, LockType, Options); },
+    };
+    size_t i = 0;
+    while (i < std::size(pasos)) {
+        try {
+            pasos[i]();
+            ++i;
+            continue;
+        } catch (const std::exception& ex) {
+            const Fallo f = comoFallo(ex);
+            if ((f.Number() == num::FalloNoEspecificado || f.Number() == num::ConexionInvalida) && gCnn().errors().Count() > 0) {
+                ReintentaConectar();
+                if (!gOpenFlag) ReintentaConectar();
+                while (!gOpenFlag) {
+                    const DB_Dll& s = gDB();
+                    const QString texto = CRLF + CRLF + CRLF + QStringLiteral("Se perdio la conexion con la base de datos ") + s.gDBName + CRLF
+                                          + QStringLiteral(" Servidor ") + s.gServidor + CRLF + CRLF + QStringLiteral("Elija SI para reintentar conectarse")
+                                          + CRLF + QStringLiteral("Elija NO para cerrar la aplicacion") + CRLF + CRLF + CRLF;
+                    if (velmora::MsgBox(texto, velmora::botones::SiNo + velmora::botones::Critico, QStringLiteral("AVISO AL OPERADOR"))
+                        != velmora::respuesta::Si)
+                        velmora::TerminaPrograma(0);
+                    ReintentaConectar();
+                }
+            }
+            const int r = TratamientoErrores(f, std::nullopt, QStringLiteral("AbrirRecordset"));
+            if (r == 4) continue;
+            if (r == 5) {
+                ++i;
+                continue;
+            }
+            return;
+        }
+    }
+}
+
+void DB_Dll::CierraRecordset(RecordsetRef& LrcsTemp)
+{
+    if (!LrcsTemp) return;
+    long estado = 1;
+    const std::function<void()> pasos[] = {
+        [&] { estado = LrcsTemp->State(); },
+        [&] {
+            if (estado != ado::adStateClosed) LrcsTemp->Close();
+        },
+    };
+    size_t i = 0;
+    while (i < std::size(pasos)) {
+        try {
+            pasos[i]();
+            ++i;
+        } catch (const std::exception& ex) {
+            const Fallo f = comoFallo(ex);
+            if (f.Number() == num::NoPermitidoContexto) {
+                pasoSilencioso([&] {
+                    LrcsTemp->CancelUpdate();
+                    if (LrcsTemp->State() != ado::adStateClosed) LrcsTemp->Close();
+                });
+                return;
+            }
+            const int r = TratamientoErrores(f, std::nullopt, QStringLiteral("CierraRecordset"));
+            if (r == 4) continue;
+            if (r == 5) {
+                ++i;
+                continue;
+            }
+            return;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Oracle dialect, literals, names
+// ---------------------------------------------------------------------------
+
+QString DB_Dll::ORACLE_Dicc(const QString& Valor) const
+{
+    return datos::ORACLE_Dicc(Valor, gConnString);
+}
+
+bool DB_Dll::adodate(const Variant& t) { return datos::adodate(t); }
+QString DB_Dll::ADOComilla(const Variant& t) { return datos::ADOComilla(t); }
+bool DB_Dll::ADOText(const Variant& t) { return datos::ADOText(t); }
+bool DB_Dll::ADONumeric(const Variant& t) { return datos::ADONumeric(t); }
+bool DB_Dll::ADOCurrency(const Variant& t) { return datos::ADOCurrency(t); }
+bool DB_Dll::ADOBoolean(const Variant& t) { return datos::ADOBoolean(t); }
+Variant DB_Dll::SQLValue(const Variant& v, const QString& tipo) { return datos::SQLValue(v, tipo); }
+QString DB_Dll::stSTF(QString& n, int parte) { return datos::stSTF(n, parte); }
+QString DB_Dll::AddBrackets(QString& n) { return datos::AddBrackets(n); }
+QString DB_Dll::StripConnect(QString& n) { return datos::StripConnect(n); }
+QString DB_Dll::StripBrackets(QString& n) { return datos::StripBrackets(n); }
+QString DB_Dll::StripOwner(QString& n) { return datos::StripOwner(n); }
+QString DB_Dll::StripFileName(QString& n) { return datos::StripFileName(n); }
+
+QString DB_Dll::SS_TSinonimos(const QString& SQL) const
+{
+    return datos::SS_TSinonimos(SQL, gEsAdmin, gConfidencialidad, velmora::NombreEjecutable());
+}
+
+// ---------------------------------------------------------------------------
+// Scripts on Oracle
+// ---------------------------------------------------------------------------
+
+QString DB_Dll::FiltraSentencia(QString& sentencia)
+{
+    return datos::FiltraSentencia(sentencia);
+}
+
+void DB_Dll::EjecutaScriptOracle(QString& texto, long& RecordsAffected)
+{
+    normalizarScriptOracle(texto);
+    QString sentencia;
+    // Each statement leaves the caller's text holding the rest, so a failure
+    // leaves what was not run.
+    while (true) {
+        QString resto = texto;
+        if (!siguienteSentenciaOracle(resto, sentencia)) break;
+        if (sentencia.compare(QLatin1String("SET TRANSACTION"), Qt::CaseInsensitive) == 0) {
+            gCnn().BeginTrans();
+        } else if (sentencia.compare(QLatin1String("COMMIT"), Qt::CaseInsensitive) == 0) {
+            gCnn().CommitTrans();
+        } else if (sentencia.compare(QLatin1String("ROLLBACK"), Qt::CaseInsensitive) == 0) {
+            gCnn().RollbackTrans();
+        } else {
+            QString traducida = ORACLE_Dicc(sentencia);
+            FiltraSentencia(traducida);
+            if (!traducida.trimmed().isEmpty()) {
+                long n = 0;
+                gCnn().Execute(traducida, &n, -1);
+                RecordsAffected += n;
+            }
+        }
+        texto = resto;
+    }
+    ado::Errors& e = gCnn().errors();
+    if (e.Count() == 1 && e.Item(0).Number == num::SinResultado) e.Clear();
+}
+
+// ---------------------------------------------------------------------------
+// Error reporting
+// ---------------------------------------------------------------------------
+
+int DB_Dll::TratamientoErrores(const Fallo& CodErr, std::optional<int> Botones, const QString& Rutina)
+{
+    QString log = gLogErr;
+    if (log.trimmed().isEmpty()) {
+        QString carpeta = ado::carpetaAplicacion();
+        if (!carpeta.endsWith(QLatin1Char('/'))) carpeta += QLatin1Char('/');
+        log = carpeta + QStringLiteral("KXERR.LOG");
+    }
+    return reportar(CodErr, Botones, Rutina, QStringLiteral(" Aviso al operador!!! - 5 "), log);
+}
+
+}  // namespace datos
