@@ -699,7 +699,9 @@ private:
             const QStringView x = original(k);
             if (simbolo(k, "(")) {
                 Nivel nuevo;
-                if (k > 0 && tipo(k - 1) == TipoToken::Palabra && !cortaCadena(original(k - 1))) nuevo.funcion = k - 1;
+                if (k > 0 && tipo(k - 1) == TipoToken::Palabra
+                    && (!cortaCadena(original(k - 1)) || igual(original(k - 1), "LEFT") || igual(original(k - 1), "RIGHT")))
+                    nuevo.funcion = k - 1;
                 pila.push_back(nuevo);
                 continue;
             }

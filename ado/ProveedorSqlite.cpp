@@ -4,6 +4,7 @@
 #include "TextoConexion.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -451,6 +452,22 @@ void anotarFallo(int codigo, const QString& mensaje, const QString& sentencia, E
 
 // ---------------------------------------------------------------- provider
 
+// Database names do not depend on case on SQL Server; the file system here does.
+// An exact name wins; otherwise the one file of the folder that matches ignoring case.
+QString buscarSinCaso(const QString& ruta)
+{
+    if (ruta.isEmpty() || ruta == QLatin1String(":memory:") || QFileInfo::exists(ruta)) return ruta;
+    const QFileInfo fi(ruta);
+    const QStringList candidatos = fi.dir().entryList(QDir::Files | QDir::Hidden);
+    QString hallado;
+    for (const QString& c : candidatos) {
+        if (c.compare(fi.fileName(), Qt::CaseInsensitive) != 0) continue;
+        if (!hallado.isEmpty()) return ruta;  // ambiguous: keep the name as given
+        hallado = c;
+    }
+    return hallado.isEmpty() ? ruta : fi.dir().filePath(hallado);
+}
+
 class ProveedorSqlite final : public Proveedor {
 public:
     ~ProveedorSqlite() override { cerrar(); }
@@ -467,7 +484,7 @@ public:
             if (fuente.trimmed().compare(QLatin1String("SQLITE"), Qt::CaseInsensitive) != 0) base = fuente;
         }
         base = base.trimmed();
-        const QString ruta = rutaBaseEmbebida(base);
+        const QString ruta = buscarSinCaso(rutaBaseEmbebida(base));
         const QString usuario = p.usuario.isEmpty() ? t.valorDe({"UId", "User ID", "User"}) : p.usuario;
         auto inicioFallido = [&](const QString& detalle) {
             errores.Add(entrada(num::FalloNoEspecificado,

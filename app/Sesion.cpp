@@ -1,0 +1,17 @@
+#include "Sesion.h"
+
+namespace app {
+
+QString gCarpetaAplicacion;
+QString gUsuarioLogeado;
+QString gCaja;
+int16_t gTimeOut = 360;
+QString gTopDefault;
+
+consulta::Lib_ClsCons3& gConsulta()
+{
+    static consulta::Lib_ClsCons3 c;
+    return c;
+}
+
+}  // namespace app

@@ -1,0 +1,431 @@
+// The embedded provider on real SQLite files, through ado::Connection.
+#include "ado/Connection.h"
+#include "ado/ProveedorSqlite.h"
+#include "ado/Recordset.h"
+#include "soporte/Soporte.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace ado;
+
+namespace {
+
+const char* kEsquema = R"(
+CREATE TABLE CLIENTES (
+  CODIGO VARCHAR(6) NOT NULL COLLATE NOCASE PRIMARY KEY,
+  NOMBRE VARCHAR(10) COLLATE NOCASE CONSTRAINT TRUNC_CLIENTES_NOMBRE CHECK (length(NOMBRE) <= 10),
+  SALDO MONEY, ALTA DATETIME, ACTIVO BIT, VISITAS INT, PESO FLOAT, NOTAS TEXT, NIVEL SMALLINT,
+  CONSTRAINT CK_VISITAS CHECK (VISITAS >= 0));
+CREATE UNIQUE INDEX IX_CLIENTES_NOMBRE ON CLIENTES(NOMBRE);
+CREATE TABLE PEDIDOS (ID INTEGER PRIMARY KEY, CLIENTE VARCHAR(6) COLLATE NOCASE NOT NULL REFERENCES CLIENTES(CODIGO));
+CREATE VIEW V_CLIENTES AS SELECT CODIGO, NOMBRE FROM CLIENTES;
+INSERT INTO CLIENTES VALUES ('A1', 'Ana', 12.5, '2024-12-31 10:20:30', 1, 3, 1.25, 'nota', 2);
+INSERT INTO CLIENTES VALUES ('B2', 'bruno', 0, '2024-01-02', 0, 0, 0, NULL, 1);
+INSERT INTO CLIENTES VALUES ('C3', 'Carla', NULL, NULL, NULL, NULL, NULL, NULL, NULL);
+INSERT INTO PEDIDOS VALUES (1, 'A1');
+)";
+
+const QString kConexion = QStringLiteral("PROVIDER=SQLOLEDB;Server=SQLITE;Database =demo;UId=u;Pwd=p;");
+
+class ProveedorSqlite : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        archivo_ = carpeta_.archivo(QStringLiteral("demo.db"));
+        prueba::ejecutarSqlite(archivo_, QString::fromUtf8(kEsquema));
+        cnn_.Open(kConexion);
+    }
+
+    // Runs a batch; returns the errors it left (none when it went through).
+    std::vector<Error> lote(const QString& sql, long* afectadas = nullptr)
+    {
+        try {
+            cnn_.Execute(sql, afectadas);
+        } catch (const Fallo&) {
+        }
+        return cnn_.errors().lista();
+    }
+
+    QString valor(const QString& sql)
+    {
+        auto rs = cnn_.Execute(sql);
+        if (rs->State() == adStateClosed || rs->eof()) return QStringLiteral("<sin filas>");
+        return rs->Fields(0L).Value().toText();
+    }
+
+    prueba::CarpetaTemporal carpeta_;
+    QString archivo_;
+    Connection cnn_;
+};
+
+std::vector<int32_t> nativos(const std::vector<Error>& e)
+{
+    std::vector<int32_t> r;
+    for (const Error& x : e) r.push_back(x.NativeError);
+    return r;
+}
+
+}  // namespace
+
+TEST(ProveedorSqliteApertura, ArchivoInexistenteFallaComoSqlServerSinCrearlo)
+{
+    prueba::CarpetaTemporal carpeta;
+    Connection cnn;
+    try {
+        cnn.Open(QStringLiteral("PROVIDER=SQLOLEDB;Server=SQLITE;Database =NOEXISTE;UId=u;Pwd=p;"));
+        FAIL() << "abrió una base que no existe";
+    } catch (const Fallo& f) {
+        EXPECT_EQ(f.Number(), num::FalloNoEspecificado);
+        EXPECT_EQ(f.Description(),
+                  QStringLiteral("No se puede abrir la base de datos \"NOEXISTE\" solicitada por el inicio de sesión. Error de inicio de sesión."));
+    }
+    ASSERT_GE(cnn.errors().Count(), 1);
+    EXPECT_EQ(cnn.errors().Item(0).NativeError, 4060);
+    EXPECT_EQ(cnn.errors().Item(0).SQLState, QStringLiteral("42000"));
+    EXPECT_EQ(cnn.State(), adStateClosed);
+    EXPECT_FALSE(QFile::exists(carpeta.archivo(QStringLiteral("NOEXISTE.db"))));
+}
+
+TEST(ProveedorSqliteApertura, ClavesDelTextoYRutas)
+{
+    prueba::CarpetaTemporal carpeta;
+    prueba::ejecutarSqlite(carpeta.archivo(QStringLiteral("KX_ESTADISTICAS.db")), QStringLiteral("CREATE TABLE T (A INT);"));
+    prueba::ejecutarSqlite(carpeta.archivo(QStringLiteral("otra.sqlite")), QStringLiteral("CREATE TABLE U (A INT);"));
+    const QString textos[] = {
+        QStringLiteral("PROVIDER=SQLOLEDB;Server=SQLITE;Database =KX_ESTADISTICAS;UId=u;Pwd=p;"),
+        QStringLiteral("provider = sqloledb ; server = sqlite ; database = kx_estadisticas.db ; uid = u"),
+        QStringLiteral("Provider=SQLOLEDB;Server=Sqlite;Initial Catalog=KX_ESTADISTICAS"),
+        QStringLiteral("Server=SQLITE;Database=") + carpeta.archivo(QStringLiteral("otra.sqlite")),
+        QStringLiteral("Server=SQLITE;Database=otra.sqlite"),
+    };
+    for (const QString& t : textos) {
+        Connection cnn;
+        EXPECT_NO_THROW(cnn.Open(t)) << t.toStdString();
+        EXPECT_EQ(cnn.State(), adStateOpen) << t.toStdString();
+    }
+}
+
+TEST_F(ProveedorSqlite, TextosComparanSinCasoNiBlancosFinales)
+{
+    struct C {
+        const char* sql;
+        const char* esperado;
+    };
+    const C casos[] = {
+        {"SELECT COUNT(*) FROM CLIENTES WHERE NOMBRE = 'ANA  '", "1"},
+        {"SELECT COUNT(*) FROM CLIENTES WHERE NOMBRE = 'an'", "0"},
+        {"SELECT CODIGO FROM CLIENTES WHERE CODIGO = 'a1 '", "A1"},
+        {"SELECT COUNT(*) FROM CLIENTES WHERE NOMBRE IN ('BRUNO ', 'carla')", "2"},
+        {"SELECT COUNT(*) FROM V_CLIENTES WHERE NOMBRE = 'CARLA '", "1"},
+        {"SELECT group_concat(NOMBRE, ',') FROM (SELECT NOMBRE FROM CLIENTES ORDER BY NOMBRE)", "Ana,bruno,Carla"},
+        // The index built by the stock tool answers the same.
+        {"SELECT NOMBRE FROM CLIENTES INDEXED BY IX_CLIENTES_NOMBRE WHERE NOMBRE = 'BRUNO   '", "bruno"},
+    };
+    for (const C& c : casos) EXPECT_EQ(valor(QString::fromUtf8(c.sql)).toStdString(), std::string(c.esperado)) << c.sql;
+
+    // A key that differs only by case and trailing blanks is a duplicate, as on SQL Server.
+    EXPECT_EQ(nativos(lote(QStringLiteral("INSERT INTO CLIENTES (CODIGO, NOMBRE) VALUES ('x9', 'ana ')"))),
+              (std::vector<int32_t>{nativo::ClaveDuplicada, nativo::SentenciaTerminada}));
+    EXPECT_EQ(nativos(lote(QStringLiteral("INSERT INTO CLIENTES (CODIGO, NOMBRE) VALUES ('a1 ', 'Otro')"))),
+              (std::vector<int32_t>{nativo::ClaveDuplicada, nativo::SentenciaTerminada}));
+    EXPECT_TRUE(lote(QStringLiteral("INSERT INTO CLIENTES (CODIGO, NOMBRE) VALUES ('D4', 'Dario')")).empty());
+    cnn_.Close();
+    // The file stays sound for the stock sqlite3 tool.
+    EXPECT_EQ(prueba::consultarSqlite(archivo_, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+}
+
+TEST_F(ProveedorSqlite, LoteSigueTrasUnaSentenciaFallida)
+{
+    long afectadas = -1;
+    const auto e = lote(QStringLiteral("INSERT INTO CLIENTES (CODIGO, NOMBRE) VALUES ('E5', 'Eva')\r\n"
+                                       "INSERT INTO CLIENTES (CODIGO, NOMBRE) VALUES ('A1', 'Repetido')\r\n"
+                                       "UPDATE CLIENTES SET VISITAS = 9 WHERE CODIGO IN ('E5', 'B2')\r\n"),
+                        &afectadas);
+    ASSERT_EQ(nativos(e), (std::vector<int32_t>{nativo::ClaveDuplicada, nativo::SentenciaTerminada}));
+    EXPECT_EQ(e[0].Number, num::Integridad);
+    EXPECT_EQ(e[0].SQLState, QStringLiteral("23000"));
+    EXPECT_EQ(e[0].Source, QStringLiteral("Proveedor SQLite"));
+    EXPECT_TRUE(e[0].Description.contains(QLatin1String("CLIENTES"))) << e[0].Description.toStdString();
+    EXPECT_EQ(e[1].Number, num::Integridad);
+    EXPECT_EQ(afectadas, 3);
+    EXPECT_EQ(valor(QStringLiteral("SELECT COUNT(*) FROM CLIENTES WHERE VISITAS = 9")), QStringLiteral("2"));
+}
+
+TEST_F(ProveedorSqlite, FallosConNumerosDeSqlServer)
+{
+    struct C {
+        const char* sql;
+        int32_t numero;
+        const char* estado;
+        std::vector<int32_t> nativos;
+        const char* texto;
+    };
+    const C casos[] = {
+        {"UPDATE CLIENTES SET NOMBRE = 'Nombre demasiado largo' WHERE CODIGO = 'A1'", num::Integridad, "22001",
+         {nativo::Truncado, nativo::SentenciaTerminada}, "String or binary data would be truncated."},
+        {"UPDATE CLIENTES SET VISITAS = -1 WHERE CODIGO = 'A1'", num::Integridad, "23000", {nativo::Restriccion, nativo::SentenciaTerminada},
+         "CK_VISITAS"},
+        {"INSERT INTO PEDIDOS VALUES (2, 'ZZ')", num::Integridad, "23000", {nativo::Restriccion, nativo::SentenciaTerminada}, "FOREIGN KEY"},
+        {"INSERT INTO PEDIDOS (ID) VALUES (3)", num::Integridad, "23000", {515, nativo::SentenciaTerminada}, "CLIENTE"},
+        {"SELECT * FROM NO_HAY", num::TablaNoExiste, "42S02", {nativo::ObjetoInvalido}, "Invalid object name 'NO_HAY'."},
+        {"SELECT FALTA FROM CLIENTES", num::ErrorEnComando, "42S22", {nativo::ColumnaInvalida}, "FALTA"},
+        {"UPDATE CLIENTES SET = 1", num::ErrorEnComando, "42000", {nativo::Sintaxis}, "Incorrect syntax"},
+        {"COMMIT TRANSACTION", num::ErrorEnComando, "25000", {3902}, "COMMIT"},
+        {"ROLLBACK TRANSACTION", num::ErrorEnComando, "25000", {3903}, "ROLLBACK"},
+    };
+    for (const C& c : casos) {
+        const auto e = lote(QString::fromUtf8(c.sql));
+        ASSERT_FALSE(e.empty()) << c.sql;
+        EXPECT_EQ(nativos(e), c.nativos) << c.sql;
+        EXPECT_EQ(e[0].Number, c.numero) << c.sql;
+        EXPECT_EQ(e[0].SQLState.toStdString(), std::string(c.estado)) << c.sql;
+        EXPECT_TRUE(e[0].Description.contains(QString::fromUtf8(c.texto))) << c.sql << " -> " << e[0].Description.toStdString();
+    }
+    // Nothing of the failed statements stayed.
+    EXPECT_EQ(valor(QStringLiteral("SELECT NOMBRE || '/' || VISITAS FROM CLIENTES WHERE CODIGO = 'A1'")), QStringLiteral("Ana/3"));
+    EXPECT_EQ(valor(QStringLiteral("SELECT COUNT(*) FROM PEDIDOS")), QStringLiteral("1"));
+}
+
+TEST_F(ProveedorSqlite, TransaccionesDelLoteYAnidadas)
+{
+    // The save's shape: the batch opens the transaction, a later text ends it.
+    EXPECT_TRUE(lote(QStringLiteral("BEGIN TRANSACTION\r\nUPDATE CLIENTES SET VISITAS = 7 WHERE CODIGO = 'A1'\r\n"
+                                    "UPDATE CLIENTES SET VISITAS = 7 WHERE CODIGO = 'B2'\r\n"))
+                    .empty());
+    EXPECT_TRUE(lote(QStringLiteral("ROLLBACK TRANSACTION")).empty());
+    EXPECT_EQ(valor(QStringLiteral("SELECT SUM(VISITAS) FROM CLIENTES")), QStringLiteral("3"));
+
+    // BeginTrans plus a batch's own BEGIN nest; only the outer COMMIT commits.
+    cnn_.BeginTrans();
+    EXPECT_TRUE(lote(QStringLiteral("BEGIN TRAN\r\nUPDATE CLIENTES SET VISITAS = 5 WHERE CODIGO = 'A1'\r\nCOMMIT TRAN")).empty());
+    cnn_.RollbackTrans();
+    EXPECT_EQ(valor(QStringLiteral("SELECT VISITAS FROM CLIENTES WHERE CODIGO = 'A1'")), QStringLiteral("3"));
+
+    cnn_.BeginTrans();
+    lote(QStringLiteral("UPDATE CLIENTES SET VISITAS = 4 WHERE CODIGO = 'A1'"));
+    cnn_.CommitTrans();
+    EXPECT_EQ(valor(QStringLiteral("SELECT VISITAS FROM CLIENTES WHERE CODIGO = 'A1'")), QStringLiteral("4"));
+    EXPECT_THROW(cnn_.CommitTrans(), Fallo);
+}
+
+TEST_F(ProveedorSqlite, ProcesoMatadoDejaLaBaseComoEstaba)
+{
+    // Enough rows that the open transaction spills pages into the file.
+    lote(QStringLiteral("CREATE TABLE RELLENO (N INTEGER PRIMARY KEY, T VARCHAR(200))"));
+    lote(QStringLiteral("WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 3000) "
+                        "INSERT INTO RELLENO SELECT n, 'original' FROM c"));
+    ASSERT_TRUE(cnn_.errors().empty());
+    cnn_.Close();
+
+    for (const bool conSenal : {false, true}) {
+        int tubo[2];
+        ASSERT_EQ(pipe(tubo), 0);
+        const pid_t hijo = fork();
+        ASSERT_GE(hijo, 0);
+        if (hijo == 0) {
+            close(tubo[0]);
+            Connection c;
+            Errors e;
+            try {
+                c.Open(kConexion);
+                c.Execute(QStringLiteral("PRAGMA cache_size=2"));
+                c.Execute(QStringLiteral("BEGIN TRANSACTION\r\nUPDATE RELLENO SET T = 'cambiado por el hijo que muere antes de confirmar'\r\n"
+                                         "UPDATE CLIENTES SET NOMBRE = 'Perdido' WHERE CODIGO = 'A1'"));
+            } catch (...) {
+                _exit(3);
+            }
+            const char listo = 'x';
+            if (write(tubo[1], &listo, 1) != 1) _exit(4);
+            if (!conSenal) _exit(0);
+            for (;;) pause();
+        }
+        close(tubo[1]);
+        char leido = 0;
+        ASSERT_EQ(read(tubo[0], &leido, 1), 1);
+        close(tubo[0]);
+        if (conSenal) kill(hijo, SIGKILL);
+        int estado = 0;
+        waitpid(hijo, &estado, 0);
+        if (!conSenal) ASSERT_TRUE(WIFEXITED(estado) && WEXITSTATUS(estado) == 0);
+        // The child left changed pages in the file and the journal that undoes them.
+        EXPECT_GT(QFileInfo(archivo_ + QStringLiteral("-journal")).size(), 0);
+
+        Connection c;
+        c.Open(kConexion);
+        auto rs = c.Execute(QStringLiteral("SELECT COUNT(*) FROM RELLENO WHERE T = 'original'"));
+        EXPECT_EQ(rs->Fields(0L).Value().toLong(), 3000) << (conSenal ? "kill -9" : "_exit");
+        rs = c.Execute(QStringLiteral("SELECT NOMBRE FROM CLIENTES WHERE CODIGO = 'A1'"));
+        EXPECT_EQ(rs->Fields(0L).Value().toText(), QStringLiteral("Ana"));
+        c.Close();
+        EXPECT_EQ(prueba::consultarSqlite(archivo_, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    }
+}
+
+TEST_F(ProveedorSqlite, ListasDeEsquemaConRestricciones)
+{
+    auto filas = [&](long esquema, const std::vector<Variant>& r, int columna) {
+        std::vector<std::string> v;
+        auto rs = cnn_.OpenSchema(esquema, r);
+        for (; !rs->eof(); rs->MoveNext()) v.push_back(rs->Fields(static_cast<long>(columna)).Value().toText().toStdString());
+        return v;
+    };
+    using V = std::vector<std::string>;
+    EXPECT_EQ(filas(adSchemaTables, {}, 2), (V{"CLIENTES", "PEDIDOS", "V_CLIENTES"}));
+    EXPECT_EQ(filas(adSchemaTables, {}, 3), (V{"TABLE", "TABLE", "VIEW"}));
+    EXPECT_EQ(filas(adSchemaTables, {}, 0), (V{"demo", "demo", "demo"}));
+    EXPECT_EQ(filas(adSchemaTables, {Variant(), Variant(), Variant("clientes")}, 2), (V{"CLIENTES"}));
+    EXPECT_EQ(filas(adSchemaTables, {Variant(), Variant(), Variant(), Variant("VIEW")}, 2), (V{"V_CLIENTES"}));
+    EXPECT_EQ(filas(adSchemaTables, {Variant("otra"), Variant(), Variant(), Variant()}, 2), V{});
+    EXPECT_EQ(filas(adSchemaTables, {Variant(), Variant("sys"), Variant(), Variant()}, 2), V{});
+
+    EXPECT_EQ(filas(adSchemaColumns, {Variant("demo"), Variant(), Variant("PEDIDOS"), Variant()}, 3), (V{"ID", "CLIENTE"}));
+    EXPECT_EQ(filas(adSchemaColumns, {Variant("DEMO"), Variant(), Variant("v_clientes"), Variant()}, 3), (V{"CODIGO", "NOMBRE"}));
+    EXPECT_EQ(filas(adSchemaColumns, {Variant(), Variant(), Variant("CLIENTES"), Variant("nombre")}, 3), (V{"NOMBRE"}));
+    EXPECT_EQ(filas(adSchemaColumns, {Variant(), Variant(), Variant("CLIENTES"), Variant("nombre")}, 7), (V{"10"}));
+    EXPECT_EQ(filas(adSchemaColumns, {Variant(), Variant(), Variant("CLIENTES"), Variant("NIVEL")}, 4), (V{"9"}));
+    EXPECT_EQ(filas(adSchemaColumns, {Variant(), Variant(), Variant("CLIENTES"), Variant("CODIGO")}, 5), (V{"False"}));
+    EXPECT_EQ(filas(adSchemaColumns, {Variant("otra"), Variant(), Variant("CLIENTES"), Variant()}, 3), V{});
+}
+
+TEST_F(ProveedorSqlite, TiposYValoresDeLasColumnas)
+{
+    auto rs = cnn_.Execute(QStringLiteral("SELECT CODIGO, NOMBRE, SALDO, ALTA, ACTIVO, VISITAS, PESO, NOTAS, NIVEL, LEN(NOMBRE) AS L, "
+                                          "NOMBRE + '!' AS X, ISNULL(NOTAS, 'sin') AS N FROM CLIENTES WHERE CODIGO = 'A1'"));
+    struct C {
+        const char* nombre;
+        long tipo;
+        long tamano;
+        Variant::Tipo valor;
+        const char* texto;
+    };
+    const C casos[] = {
+        {"CODIGO", tipo::VarChar, 6, Variant::Tipo::Text, "A1"},
+        {"NOMBRE", tipo::VarChar, 10, Variant::Tipo::Text, "Ana"},
+        {"SALDO", tipo::Currency, 8, Variant::Tipo::Currency, "12.5"},
+        {"ALTA", tipo::DBTimeStamp, 16, Variant::Tipo::Date, "31/12/2024 10:20:30"},
+        {"ACTIVO", tipo::Boolean, 2, Variant::Tipo::Boolean, "True"},
+        {"VISITAS", tipo::Integer, 4, Variant::Tipo::Long, "3"},
+        {"PESO", tipo::Double, 8, Variant::Tipo::Double, "1.25"},
+        {"NOTAS", tipo::LongVarChar, 2147483647L, Variant::Tipo::Text, "nota"},
+        {"NIVEL", tipo::SmallInt, 2, Variant::Tipo::Integer, "2"},
+        {"L", tipo::Integer, 4, Variant::Tipo::Long, "3"},
+        {"X", tipo::VarChar, 255, Variant::Tipo::Text, "Ana!"},
+        {"N", tipo::VarChar, 255, Variant::Tipo::Text, "nota"},
+    };
+    ASSERT_EQ(rs->FieldCount(), static_cast<long>(std::size(casos)));
+    for (const C& c : casos) {
+        Field f = rs->Fields(QString::fromLatin1(c.nombre).toLower());
+        EXPECT_EQ(f.Name(), QString::fromLatin1(c.nombre));
+        EXPECT_EQ(f.Type(), c.tipo) << c.nombre;
+        EXPECT_EQ(f.DefinedSize(), c.tamano) << c.nombre;
+        EXPECT_EQ(f.Value().tipo(), c.valor) << c.nombre;
+        EXPECT_EQ(f.Value().toText().toStdString(), std::string(c.texto)) << c.nombre;
+    }
+    rs = cnn_.Execute(QStringLiteral("SELECT SALDO, ALTA, ACTIVO, NOTAS FROM CLIENTES WHERE CODIGO = 'C3'"));
+    for (long i = 0; i < 4; ++i) EXPECT_TRUE(rs->Fields(i).Value().isNull());
+    rs = cnn_.Execute(QStringLiteral("SELECT ALTA FROM CLIENTES WHERE CODIGO = 'B2'"));
+    EXPECT_EQ(rs->Fields(0L).Value().toDate(), QDateTime(QDate(2024, 1, 2), QTime(0, 0)));
+
+    // An empty row set is still a row set.
+    rs = cnn_.Execute(QStringLiteral("SELECT CODIGO FROM CLIENTES WHERE 1 = 0"));
+    EXPECT_EQ(rs->State(), adStateOpen);
+    EXPECT_TRUE(rs->eof());
+}
+
+TEST(ProveedorSqliteDirecto, OrigenYClaveDeCadaColumna)
+{
+    prueba::CarpetaTemporal carpeta;
+    prueba::ejecutarSqlite(carpeta.archivo(QStringLiteral("demo.db")), QString::fromUtf8(kEsquema));
+    auto p = crearProveedorSqlite();
+    Errors e;
+    ParametrosConexion pc;
+    pc.texto = kConexion;
+    ASSERT_TRUE(p->abrir(pc, e));
+    long n = 0;
+    // The first statement with columns gives the rows; the later SELECT runs too.
+    Resultado r = p->ejecutar(QStringLiteral("UPDATE CLIENTES SET VISITAS = 1 WHERE CODIGO = 'B2'\r\n"
+                                             "SELECT P.ID, C.NOMBRE AS N, V.CODIGO, 1 + 1 AS D FROM PEDIDOS P "
+                                             "INNER JOIN CLIENTES C ON C.CODIGO = P.CLIENTE INNER JOIN V_CLIENTES V ON V.CODIGO = C.CODIGO\r\n"
+                                             "SELECT * FROM CLIENTES"),
+                              n, e);
+    EXPECT_TRUE(e.empty());
+    EXPECT_EQ(n, 1);
+    ASSERT_TRUE(r.conFilas);
+    ASSERT_EQ(r.columnas.size(), 4u);
+    EXPECT_EQ(r.columnas[0].tablaBase, QStringLiteral("PEDIDOS"));
+    EXPECT_TRUE(r.columnas[0].clave);
+    EXPECT_EQ(r.columnas[1].nombre, QStringLiteral("N"));
+    EXPECT_EQ(r.columnas[1].columnaBase, QStringLiteral("NOMBRE"));
+    EXPECT_FALSE(r.columnas[1].clave);
+    EXPECT_EQ(r.columnas[2].tablaBase, QStringLiteral("CLIENTES"));
+    EXPECT_TRUE(r.columnas[2].clave);
+    EXPECT_TRUE(r.columnas[3].tablaBase.isEmpty());
+    EXPECT_EQ(r.columnas[3].tipo, tipo::Integer);
+    ASSERT_EQ(r.filas.size(), 1u);
+
+    EXPECT_TRUE(p->fijarBaseDefecto(QStringLiteral("DEMO"), e));
+    EXPECT_TRUE(p->fijarBaseDefecto(carpeta.archivo(QStringLiteral("demo.db")), e));
+    EXPECT_TRUE(e.empty());
+    EXPECT_FALSE(p->fijarBaseDefecto(QStringLiteral("OTRA"), e));
+    ASSERT_EQ(e.Count(), 1);
+    EXPECT_EQ(e.Item(0).NativeError, 911);
+}
+
+TEST_F(ProveedorSqlite, FuncionesDeSqlServer)
+{
+    struct C {
+        const char* expr;
+        const char* esperado;
+    };
+    const C casos[] = {
+        {"LEN('abc  ')", "3"},
+        {"LEN('  a')", "3"},
+        {"LEN('ñandú')", "5"},
+        {"IFNULL(LEN(NULL), -1)", "-1"},
+        {"ISNULL(NULL, 'x')", "x"},
+        {"SUBSTRING('abcdef', 2, 3)", "bcd"},
+        {"SUBSTRING('abcdef', 0, 2)", "a"},
+        {"SUBSTRING('abcdef', 5, 10)", "ef"},
+        {"CHARINDEX('c', 'abcabc')", "3"},
+        {"CHARINDEX('C', 'abcabc', 4)", "6"},
+        {"CHARINDEX('z', 'abc')", "0"},
+        {"LEFT('abcdef', 2) + RIGHT('abcdef', 2)", "abef"},
+        {"LTRIM(RTRIM('  x  ')) + '|'", "x|"},
+        {"CONVERT(NVARCHAR(10), '2024-12-31 10:00:00', 103)", "31/12/2024"},
+        {"CONVERT(INT, '42') + 1", "43"},
+        {"LEN(CONVERT(VARCHAR(19), GETDATE(), 120))", "19"},
+    };
+    for (const C& c : casos)
+        EXPECT_EQ(valor(QStringLiteral("SELECT ") + QString::fromUtf8(c.expr)).toStdString(), std::string(c.esperado)) << c.expr;
+    const QString hoy = valor(QStringLiteral("SELECT GETDATE()"));
+    EXPECT_TRUE(hoy.startsWith(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")))) << hoy.toStdString();
+}
+
+TEST_F(ProveedorSqlite, DialectoDeLaSuiteDeExtremoAExtremo)
+{
+    // Statements as the data routines write them.
+    EXPECT_EQ(valor(QStringLiteral("SELECT TOP 1 * FROM CLIENTES  with(nolock)  WHERE NOMBRE LIKE 'b%' ORDER BY CODIGO")), QStringLiteral("B2"));
+    EXPECT_EQ(valor(QStringLiteral("SELECT (CODIGO + ' ' + NOMBRE ) AS D FROM dbo.CLIENTES WHERE CODIGO='A1'")), QStringLiteral("A1 Ana"));
+    EXPECT_EQ(valor(QStringLiteral("SELECT COUNT(*) FROM [CLIENTES] WHERE ALTA >= #31/12/2024# AND ALTA < #01/01/2025#")), QStringLiteral("1"));
+    EXPECT_EQ(valor(QStringLiteral("SELECT MAX(CODIGO) AS MAYOR FROM CLIENTES  with(nolock)  WHERE CODIGO IN (SELECT TOP 2 CODIGO FROM CLIENTES ORDER BY CODIGO)")),
+              QStringLiteral("B2"));
+    long n = 0;
+    EXPECT_TRUE(lote(QStringLiteral("INSERT INTO PEDIDOS (ID, CLIENTE)\r\nSELECT ID + 10, CLIENTE FROM PEDIDOS\r\n"
+                                    "UPDATE PEDIDOS SET CLIENTE = 'B2' WHERE ID = 11"),
+                     &n)
+                    .empty());
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(valor(QStringLiteral("SELECT CLIENTE FROM PEDIDOS WHERE ID = 11")), QStringLiteral("B2"));
+
+    // The splitter keeps EXPLAIN's statement together with what follows; SQLite's
+    // parser reports where the UPDATE begins and the two run apart.
+    EXPECT_TRUE(lote(QStringLiteral("EXPLAIN UPDATE CLIENTES SET VISITAS = 1\r\nUPDATE CLIENTES SET VISITAS = 8 WHERE CODIGO = 'A1'")).empty());
+    EXPECT_EQ(valor(QStringLiteral("SELECT SUM(VISITAS) FROM CLIENTES")), QStringLiteral("8"));
+}
