@@ -1,6 +1,8 @@
 #include "Arranque.h"
 
 #include "BaseDemo.h"
+#include "Inicio.h"
+#include "Sesion.h"
 
 #include "data/Sesion.h"
 
@@ -64,7 +66,7 @@ bool prepararDemo(QTextStream& err)
         err << "No se pudo crear la base de demostración: " << error << "\n";
         return false;
     }
-    const QString estadisticas = QFileInfo(ruta).absolutePath() + QStringLiteral("/KX_ESTADISTICAS.db");
+    const QString estadisticas = rutaBaseEstadisticas();
     if (!QFileInfo::exists(estadisticas) && !crearBaseEstadisticas(estadisticas, &error)) {
         err << "No se pudo crear la base de estadísticas: " << error << "\n";
         return false;
@@ -78,19 +80,14 @@ int arrancar(const QStringList& argumentos)
     QTextStream out(stdout), err(stderr);
     const bool demo = argumentos.contains(QStringLiteral("--demo"));
     if (demo && !prepararDemo(err)) return 1;
-    datos::DB_Dll& db = datos::gDB();
-    if (demo) {
-        db.gServidor = QStringLiteral("SQLITE");
-        db.gDBName = QStringLiteral("PERMUTAL_DEMO");
-        db.gUsuario = QStringLiteral("ADMIN");
-        db.gUserPassWord.clear();
-    } else {
-        out << textoAyuda();
-        return 2;
-    }
-    db.OpenServerADODB(false, 3, QString(), true, true);
+    // The suite's menu passes the session as one text; a shell may split it at blanks.
+    QString linea = demo ? lineaComandosDemo() : argumentos.join(QLatin1Char(' '));
+    QString cadenaConexion;
+    long cursor = ado::adUseClient;
+    InicializaSistema(linea, cadenaConexion, cursor);
+    const datos::DB_Dll& db = datos::gDB();
     if (!db.gOpenFlag) return 1;
-    out << "Conectado a la base de demostración " << rutaBaseDemo() << "\n";
+    out << "Sesión iniciada: " << db.gServidor << "/" << db.gDBName << ", usuario " << gUsuarioLogeado << "\n";
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "ReportaError.h"
 
+#include "Guiones.h"
 #include "Pasos.h"
 #include "Sesion.h"
 
@@ -95,7 +96,7 @@ void GrabaErrorAux(const QString& sentencia, QString& proceso, int32_t numero, c
     if (!abierto) return;
     pasoSilencioso([&] { rs->AddNew(); });
     pasoSilencioso([&] { rs->Fields(QStringLiteral("Proceso")) = ado::Variant(proceso); });
-    pasoSilencioso([&] { rs->Fields(QStringLiteral("Fecha")) = ado::Variant(QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yy HH:mm"))); });
+    pasoSilencioso([&] { rs->Fields(QStringLiteral("Fecha")) = ado::Variant(QDateTime::currentDateTime().toString(FormatoFechaHora())); });
     pasoSilencioso([&] { rs->Fields(QStringLiteral("Error")) = ado::Variant(numero); });
     pasoSilencioso([&] { rs->Fields(QStringLiteral("Descripcion")) = ado::Variant(velmora::RecortaTexto(descripcion, 250)); });
     pasoSilencioso([&] { rs->Fields(QStringLiteral("SQL")) = ado::Variant(sentencia); });

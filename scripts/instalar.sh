@@ -8,6 +8,7 @@ paquetes=(
   unixodbc unixodbc-dev tdsodbc libsqliteodbc odbc-mdbtools
   libsodium-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  python3
 )
 faltan=()
 for p in "${paquetes[@]}"; do
