@@ -419,6 +419,7 @@ public:
             top();
             recalcular();
             sumas();
+            cotejo();
         }
         if (clase) *clase = c;
         QString r;
@@ -752,6 +753,27 @@ private:
             cerrarCadena(pila.back());
             pila.pop_back();
         }
+    }
+
+    // SQL Server compares texts by the database's collation even when no column
+    // is involved (LTRIM(RTRIM(CODIGO)) = 'x'); SQLite would fall back to BINARY
+    // there. A literal compared with "=", "<>" ... takes the padding NOCASE
+    // collation explicitly.
+    void cotejo()
+    {
+        if (n() == 0 || palabra(0, "PRAGMA")) return;
+        auto comparacion = [&](int k) {
+            if (k < 0 || k >= n() || tipo(k) != TipoToken::Simbolo) return false;
+            const QStringView x = original(k);
+            return x == QLatin1String("=") || x == QLatin1String("==") || x == QLatin1String("<") || x == QLatin1String(">")
+                   || x == QLatin1String("<=") || x == QLatin1String(">=") || x == QLatin1String("<>") || x == QLatin1String("!=");
+        };
+        for (int k = 0; k < n(); ++k)
+            if (tipo(k) == TipoToken::Cadena && (comparacion(k - 1) || comparacion(k + 1)) && !palabra(k + 1, "COLLATE")) {
+                // Before anything added after the literal (a LIMIT that closes the statement).
+                QString& d = despues_[static_cast<size_t>(sig_[static_cast<size_t>(k)])];
+                d.prepend(QStringLiteral(" COLLATE NOCASE"));
+            }
     }
 
     QStringView s_;

@@ -54,10 +54,10 @@ TEST(DialectoSqlite, TopPasaALimitAlFinalDeSuSelect)
          "FROM dbo.V_TA_FAMILIAS b Where IdFamilia<>'' ORDER BY IdFamilia",
          "SELECT IdFamilia, Descripcion, (SELECT idfamilia FROM v_ta_familias a Where a.IdFamilia < b.IdFamilia And "
          "(Len(LTrim(RTrim(a.IdFamilia))) < Len(LTrim(RTrim(b.IdFamilia)))) ORDER BY idfamilia DESC LIMIT 1) AS \"relative\" "
-         "FROM V_TA_FAMILIAS b Where IdFamilia<>'' ORDER BY IdFamilia"},
+         "FROM V_TA_FAMILIAS b Where IdFamilia<>'' COLLATE NOCASE ORDER BY IdFamilia"},
         {"INSERT INTO h (a) SELECT TOP 5 a FROM t ORDER BY a", "INSERT INTO h (a) SELECT a FROM t ORDER BY a LIMIT 5"},
         // A column called TOP_X and the word inside literals stay.
-        {"SELECT TOP_X FROM t WHERE n = 'SELECT TOP 1'", "SELECT TOP_X FROM t WHERE n = 'SELECT TOP 1'"},
+        {"SELECT TOP_X FROM t WHERE n = 'SELECT TOP 1'", "SELECT TOP_X FROM t WHERE n = 'SELECT TOP 1' COLLATE NOCASE"},
     });
 }
 
@@ -75,7 +75,7 @@ TEST(DialectoSqlite, SugerenciasYPropietarioDesaparecen)
         {"SELECT * FROM [dbo].[Mi Tabla]", "SELECT * FROM \"Mi Tabla\""},
         {"SELECT DBO.T.A FROM DBO.T", "SELECT T.A FROM T"},
         // Not a hint, not an owner.
-        {"SELECT dbo FROM t WHERE x = 'with(nolock) dbo.x'", "SELECT dbo FROM t WHERE x = 'with(nolock) dbo.x'"},
+        {"SELECT dbo FROM t WHERE x = 'with(nolock) dbo.x'", "SELECT dbo FROM t WHERE x = 'with(nolock) dbo.x' COLLATE NOCASE"},
         {"WITH c AS (SELECT 1 AS n) SELECT n FROM c", "WITH c AS (SELECT 1 AS n) SELECT n FROM c"},
     });
 }
@@ -96,7 +96,7 @@ TEST(DialectoSqlite, SumaDeTextosPasaAConcatenacion)
         {"SELECT N'ñandú' + a FROM t", "SELECT 'ñandú' || a FROM t"},
         {"SELECT a FROM t WHERE x = -1 + 2", "SELECT a FROM t WHERE x = -1 + 2"},
         // A "+" inside a literal is text, not an operator.
-        {"SELECT 'a + b' FROM t WHERE c = '1+1'", "SELECT 'a + b' FROM t WHERE c = '1+1'"},
+        {"SELECT 'a + b' FROM t WHERE c = '1+1'", "SELECT 'a + b' FROM t WHERE c = '1+1' COLLATE NOCASE"},
     });
 }
 
@@ -119,7 +119,7 @@ TEST(DialectoSqlite, PalabrasDeTransaccion)
         {"Rollback Tran", "ROLLBACK", ClaseSentencia::Deshacer},
         {"ROLLBACK TRANSACTION TO SAVEPOINT p", "ROLLBACK TO SAVEPOINT p", ClaseSentencia::Otra},
         {"SAVE TRAN p", "SAVEPOINT p", ClaseSentencia::Otra},
-        {"UPDATE t SET a = 'BEGIN TRAN'", "UPDATE t SET a = 'BEGIN TRAN'", ClaseSentencia::Otra},
+        {"UPDATE t SET a = 'BEGIN TRAN'", "UPDATE t SET a = 'BEGIN TRAN' COLLATE NOCASE", ClaseSentencia::Otra},
     };
     for (const C& c : casos) {
         ClaseSentencia clase = ClaseSentencia::Otra;
@@ -225,3 +225,24 @@ TEST(DialectoSqlite, EntradasRotasNoRompenNada)
     const QByteArray basura("\xff\xfe\x00SELECT TOP \xc3", 16);
     traducirLoteUtf8(reinterpret_cast<const uint8_t*>(basura.constData()), static_cast<size_t>(basura.size()));
 }
+
+namespace {
+// Literals compared with something that is not a column get the database's text
+// collation, as on SQL Server; assignments keep their value, a LIMIT stays last.
+TEST(DialectoSqlite, LiteralesComparadosTomanElCotejoDeLaBase)
+{
+    struct C {
+        const char* entrada;
+        const char* esperado;
+    } casos[] = {
+        {"SELECT TOP 1  * FROM T WHERE LTRIM(RTRIM(Codigo)) ='p1 '", "SELECT * FROM T WHERE LTRIM(RTRIM(Codigo)) ='p1 ' COLLATE NOCASE LIMIT 1"},
+        {"SELECT * FROM T WHERE 'a' <> X", "SELECT * FROM T WHERE 'a' COLLATE NOCASE <> X"},
+        {"SELECT * FROM T WHERE X >= 'b' AND Y <= 'c'", "SELECT * FROM T WHERE X >= 'b' COLLATE NOCASE AND Y <= 'c' COLLATE NOCASE"},
+        {"SELECT * FROM T WHERE X LIKE 'a%' AND Y IN ('a','b')", "SELECT * FROM T WHERE X LIKE 'a%' AND Y IN ('a','b')"},
+        {"SELECT * FROM T WHERE X = 'a' COLLATE BINARY", "SELECT * FROM T WHERE X = 'a' COLLATE BINARY"},
+        {"PRAGMA journal_mode = 'wal'", "PRAGMA journal_mode = 'wal'"},
+    };
+    for (const auto& c : casos)
+        EXPECT_EQ(compacto(ado::dialecto::traducirSentencia(QString::fromUtf8(c.entrada))).toStdString(), std::string(c.esperado)) << c.entrada;
+}
+}  // namespace
