@@ -65,6 +65,7 @@ int leerEntero(QStringView s, bool* ok)
 {
     int v = 0;
     *ok = !s.isEmpty() && s.size() <= 4;
+    if (!*ok) return 0;   // longer digit runs are no date part (and would overflow)
     for (QChar c : s) {
         if (!esDigito(c)) { *ok = false; return 0; }
         v = v * 10 + (c.unicode() - '0');

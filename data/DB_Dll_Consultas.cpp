@@ -148,7 +148,8 @@ Variant DB_Dll::BuscaMaximo(const QString& QueTabla, const QString& QueCampo, st
     bool repetido = false;
     for (;;) {
         QString texto = QStringLiteral("SELECT MAX(") + QueCampo + QStringLiteral(") AS MAYOR FROM ") + QueTabla;
-        if (cond) texto += QStringLiteral(" WHERE ") + cond->toText().trimmed();
+        // A blank condition filters nothing: no WHERE (an empty one would not run).
+        if (cond && !cond->toText().trimmed().isEmpty()) texto += QStringLiteral(" WHERE ") + cond->toText().trimmed();
         RecordsetRef rs = std::make_shared<ado::Recordset>();
         AbrirRecordset(texto, rs);
         if (rs->State() == ado::adStateClosed) return Variant();
@@ -162,7 +163,7 @@ Variant DB_Dll::BuscaMaximo(const QString& QueTabla, const QString& QueCampo, st
         // idarticulo cannot change a maximum of another column, so no second pass.
         if (!repetido && QueTabla.compare(QLatin1String("V_MA_ARTICULOS"), Qt::CaseInsensitive) == 0 && t.trimmed().startsWith(QLatin1Char('0'))) {
             const QString filtro = QStringLiteral("substring(ltrim(idarticulo),1,1)<>'0'");
-            if (!cond || cond->toText().isEmpty()) cond = Variant(QStringLiteral(" ") + filtro);
+            if (!cond || cond->toText().trimmed().isEmpty()) cond = Variant(QStringLiteral(" ") + filtro);
             else cond = Variant(cond->toText() + QStringLiteral(" and ") + filtro);
             CierraRecordset(rs);
             repetido = true;
@@ -178,7 +179,7 @@ Variant DB_Dll::BuscaMaximo(const QString& QueTabla, const QString& QueCampo, st
 Variant DB_Dll::BuscaMinimo(const QString& QueTabla, const QString& QueCampo, std::optional<Variant>, std::optional<Variant> Condicion)
 {
     QString texto = QStringLiteral("SELECT MIN(") + QueCampo + QStringLiteral(") AS MENOR FROM ") + QueTabla + QStringLiteral("  with(nolock) ");
-    if (Condicion) texto += QStringLiteral(" WHERE ") + Condicion->toText().trimmed();
+    if (Condicion && !Condicion->toText().trimmed().isEmpty()) texto += QStringLiteral(" WHERE ") + Condicion->toText().trimmed();
     RecordsetRef rs = std::make_shared<ado::Recordset>();
     AbrirRecordset(texto, rs);
     if (rs->State() == ado::adStateClosed || rs->eof()) {

@@ -1,0 +1,1 @@
+INSERT INTO T (A, B) SELECT A, N'texto' FROM [Mi Tabla] WHERE F >= #2024-01-05 10:00# AND G = GETDATE()

@@ -1,0 +1,1 @@
+SELECT TOP 10 * FROM dbo.MA_CUENTAS with(nolock) WHERE Codigo = 'O''Brien' ORDER BY 1
