@@ -1,11 +1,14 @@
 #include "Arranque.h"
 
 #include "BaseDemo.h"
+#include "FrmPermutal.h"
 #include "Inicio.h"
 #include "Sesion.h"
 
+#include "access/Acceso.h"
 #include "data/Sesion.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -77,7 +80,8 @@ bool prepararDemo(QTextStream& err)
 
 int arrancar(const QStringList& argumentos)
 {
-    QTextStream out(stdout), err(stderr);
+    acceso::instalarDialogoAcceso();   // the start-up may ask for the connection
+    QTextStream err(stderr);
     const bool demo = argumentos.contains(QStringLiteral("--demo"));
     if (demo && !prepararDemo(err)) return 1;
     // The suite's menu passes the session as one text; a shell may split it at blanks.
@@ -87,8 +91,12 @@ int arrancar(const QStringList& argumentos)
     InicializaSistema(linea, cadenaConexion, cursor);
     const datos::DB_Dll& db = datos::gDB();
     if (!db.gOpenFlag) return 1;
-    out << "Sesión iniciada: " << db.gServidor << "/" << db.gDBName << ", usuario " << gUsuarioLogeado << "\n";
-    return 0;
+    // The start-up above is the first half of the main window's load; the
+    // window is shown only once the session has its connection.
+    FrmPermutal ventana;
+    ventana.AplicaApariencia();
+    ventana.show();
+    return QApplication::exec();
 }
 
 }  // namespace app

@@ -3,8 +3,6 @@
 namespace app {
 
 QString gCarpetaAplicacion;
-QString gUsuarioLogeado;
-QString gCaja;
 int16_t gTimeOut = 360;
 QString gTopDefault;
 

@@ -1,5 +1,6 @@
 #pragma once
 // The session values of the program, set by the start-up.
+#include "data/Sesion.h"
 #include "lookup/Lib_ClsCons3.h"
 
 #include <QString>
@@ -8,8 +9,8 @@
 namespace app {
 
 extern QString gCarpetaAplicacion;    // ends with "/"
-extern QString gUsuarioLogeado;
-extern QString gCaja;
+using datos::gUsuarioLogeado;
+using datos::gCaja;
 extern int16_t gTimeOut;
 extern QString gTopDefault;
 

@@ -3,6 +3,8 @@
 namespace datos {
 
 bool gConfidencialidad = false;
+QString gUsuarioLogeado;
+QString gCaja;
 
 DB_Dll& gDB()
 {

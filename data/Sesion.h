@@ -8,5 +8,9 @@ namespace datos {
 DB_Dll& gDB();
 // Configuration flag SS_CONFIDENCIALIDAD (set by the configuration load).
 extern bool gConfidencialidad;
+// The logged-in user and the box number, set by the start-up; the programs
+// started from a lookup receive them on their command line.
+extern QString gUsuarioLogeado;
+extern QString gCaja;
 
 }  // namespace datos

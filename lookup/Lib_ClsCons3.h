@@ -53,6 +53,8 @@ public:
 
     // The statement ConsultaSearch would show, without showing any window (the
     // same building steps; for tests and callers that list rows themselves).
+    // Empty when the table's definition names a single column and no search
+    // field was given: the operator has been told, and nothing is to be shown.
     QString ArmaConsulta(QString SQL, QString& CampoBusqueda, QString& Where, QString& SentenciaOpcional);
 
 private:

@@ -21,20 +21,13 @@ bool esRuta(const QString& opcion)
 }
 }  // namespace
 
-SesionLanzamiento& gSesionLanzamiento()
-{
-    static SesionLanzamiento s;
-    return s;
-}
-
 QString LineaComandosSesion(const QString& ParametroAdicional)
 {
     const datos::DB_Dll& db = datos::gDB();
-    const SesionLanzamiento& s = gSesionLanzamiento();
     return QStringLiteral(" ; @server=") + db.gServidor + QStringLiteral("; @dbname=") + db.gDBName + QStringLiteral("; @usuario=")
            + db.gUsuario + QStringLiteral("; @Password=") + db.gUserPassWord + QStringLiteral("; @ParametroAdicional=")
-           + ParametroAdicional + QStringLiteral("; velm@ ; @UsuarioLogeado = ") + s.UsuarioLogeado + QStringLiteral("; @Caja=")
-           + s.Caja + QStringLiteral(";");
+           + ParametroAdicional + QStringLiteral("; velm@ ; @UsuarioLogeado = ") + datos::gUsuarioLogeado + QStringLiteral("; @Caja=")
+           + datos::gCaja + QStringLiteral(";");
 }
 
 QString ProgramaDeOpcion(const QString& Opcion)

@@ -5,14 +5,6 @@
 
 namespace consulta {
 
-// The two session values the started programs receive besides the connection.
-// The start-up fills them once the session is known (lookup/ sits below app/).
-struct SesionLanzamiento {
-    QString UsuarioLogeado;
-    QString Caja;
-};
-SesionLanzamiento& gSesionLanzamiento();
-
 // The session command line for a started program, beginning with a blank.
 QString LineaComandosSesion(const QString& ParametroAdicional);
 

@@ -305,7 +305,9 @@ TEST_F(ConsultasTabla, MaximoDeArticulosPasaPorAltoLosCodigosConCero)
         EXPECT_EQ(v.tipo(), c.esperado.tipo());
         EXPECT_EQ(v.toText(), c.esperado.toText());
         ASSERT_EQ(cond.has_value(), c.condicionDespues.has_value());
-        if (cond) EXPECT_EQ(cond->toText(), c.condicionDespues->toText());
+        if (cond) {
+            EXPECT_EQ(cond->toText(), c.condicionDespues->toText());
+        }
         EXPECT_TRUE(op->llamadas.empty());
     }
 }

@@ -243,7 +243,9 @@ TEST_F(Lote, ConFalloDeshaceRegistraYAvisa)
             EXPECT_TRUE(s.mensaje.startsWith(prefijo)) << s.mensaje.toStdString();
             EXPECT_TRUE(s.mensaje.endsWith(QStringLiteral("\r\n")));
             EXPECT_EQ(s.mensaje.count(QStringLiteral("\r\n")), c.lineasMensaje) << s.mensaje.toStdString();
-            if (c.lineasMensaje == 1) EXPECT_FALSE(s.mensaje.contains(QStringLiteral("3621 : ")));
+            if (c.lineasMensaje == 1) {
+                EXPECT_FALSE(s.mensaje.contains(QStringLiteral("3621 : ")));
+            }
             descripcionAux = s.mensaje.left(250);   // the column keeps 250 characters
         }
 

@@ -30,7 +30,8 @@ protected:
         db.gDBName = QStringLiteral("EMPRESA");
         db.gUsuario = QStringLiteral("compras");
         db.gUserPassWord = QStringLiteral("cl'ave 1");
-        consulta::gSesionLanzamiento() = {QStringLiteral("JPEREZ"), QStringLiteral("3")};
+        datos::gUsuarioLogeado = QStringLiteral("JPEREZ");
+        datos::gCaja = QStringLiteral("3");
     }
     void TearDown() override
     {
@@ -40,7 +41,8 @@ protected:
         db.gDBName = anterior_[1];
         db.gUsuario = anterior_[2];
         db.gUserPassWord = anterior_[3];
-        consulta::gSesionLanzamiento() = {};
+        datos::gUsuarioLogeado.clear();
+        datos::gCaja.clear();
     }
     // Copies the stand-in program to the given path.
     static void instalar(const QString& destino)
