@@ -215,28 +215,12 @@ void DB_Dll::ReintentaConectar()
             gOpenFlag = true;
         },
     };
-    size_t i = 0;
-    while (i < std::size(pasos)) {
-        try {
-            pasos[i]();
-            ++i;
-        } catch (const std::exception& ex) {
-            const Fallo f = comoFallo(ex);
-            if (f.Number() == num::ObjetoCerrado) {
-                ++i;
-                continue;
-            }
-            gOpenFlag = false;
-            if (f.Number() == num::FalloNoEspecificado) return;
-            const int r = TratamientoErrores(f, std::nullopt, QStringLiteral("AbrirRecordset"));
-            if (r == 4) continue;
-            if (r == 5) {
-                ++i;
-                continue;
-            }
-            return;
-        }
-    }
+    correrPasos(pasos, [&](const Fallo& f) {
+        if (f.Number() == num::ObjetoCerrado) return 5;
+        gOpenFlag = false;
+        if (f.Number() == num::FalloNoEspecificado) return 0;
+        return TratamientoErrores(f, std::nullopt, QStringLiteral("AbrirRecordset"));
+    });
 }
 
 void DB_Dll::OpenLocalADODB(const QString& ConnString, const QString& CadenaID, const QString& CadenaPWD)
@@ -377,37 +361,23 @@ void DB_Dll::AbrirRecordset(QString& SentenciaSQL, RecordsetRef& Lrcs, std::shar
         },
         [&] { Lrcs->Open(oracle ? ORACLE_Dicc(SentenciaSQL) : SentenciaSQL, activa.get(), CursorType, LockType, Options); },
     };
-    size_t i = 0;
-    while (i < std::size(pasos)) {
-        try {
-            pasos[i]();
-            ++i;
-            continue;
-        } catch (const std::exception& ex) {
-            const Fallo f = comoFallo(ex);
-            if ((f.Number() == num::FalloNoEspecificado || f.Number() == num::ConexionInvalida) && gCnn().errors().Count() > 0) {
+    correrPasos(pasos, [&](const Fallo& f) {
+        if ((f.Number() == num::FalloNoEspecificado || f.Number() == num::ConexionInvalida) && gCnn().errors().Count() > 0) {
+            ReintentaConectar();
+            if (!gOpenFlag) ReintentaConectar();
+            while (!gOpenFlag) {
+                const DB_Dll& s = gDB();
+                const QString texto = CRLF + CRLF + CRLF + QStringLiteral("Se perdio la conexion con la base de datos ") + s.gDBName + CRLF
+                                      + QStringLiteral(" Servidor ") + s.gServidor + CRLF + CRLF + QStringLiteral("Elija SI para reintentar conectarse")
+                                      + CRLF + QStringLiteral("Elija NO para cerrar la aplicacion") + CRLF + CRLF + CRLF;
+                if (velmora::MsgBox(texto, velmora::botones::SiNo + velmora::botones::Critico, QStringLiteral("AVISO AL OPERADOR"))
+                    != velmora::respuesta::Si)
+                    velmora::TerminaPrograma(0);
                 ReintentaConectar();
-                if (!gOpenFlag) ReintentaConectar();
-                while (!gOpenFlag) {
-                    const DB_Dll& s = gDB();
-                    const QString texto = CRLF + CRLF + CRLF + QStringLiteral("Se perdio la conexion con la base de datos ") + s.gDBName + CRLF
-                                          + QStringLiteral(" Servidor ") + s.gServidor + CRLF + CRLF + QStringLiteral("Elija SI para reintentar conectarse")
-                                          + CRLF + QStringLiteral("Elija NO para cerrar la aplicacion") + CRLF + CRLF + CRLF;
-                    if (velmora::MsgBox(texto, velmora::botones::SiNo + velmora::botones::Critico, QStringLiteral("AVISO AL OPERADOR"))
-                        != velmora::respuesta::Si)
-                        velmora::TerminaPrograma(0);
-                    ReintentaConectar();
-                }
             }
-            const int r = TratamientoErrores(f, std::nullopt, QStringLiteral("AbrirRecordset"));
-            if (r == 4) continue;
-            if (r == 5) {
-                ++i;
-                continue;
-            }
-            return;
         }
-    }
+        return TratamientoErrores(f, std::nullopt, QStringLiteral("AbrirRecordset"));
+    });
 }
 
 void DB_Dll::CierraRecordset(RecordsetRef& LrcsTemp)
@@ -420,29 +390,16 @@ void DB_Dll::CierraRecordset(RecordsetRef& LrcsTemp)
             if (estado != ado::adStateClosed) LrcsTemp->Close();
         },
     };
-    size_t i = 0;
-    while (i < std::size(pasos)) {
-        try {
-            pasos[i]();
-            ++i;
-        } catch (const std::exception& ex) {
-            const Fallo f = comoFallo(ex);
-            if (f.Number() == num::NoPermitidoContexto) {
-                pasoSilencioso([&] {
-                    LrcsTemp->CancelUpdate();
-                    if (LrcsTemp->State() != ado::adStateClosed) LrcsTemp->Close();
-                });
-                return;
-            }
-            const int r = TratamientoErrores(f, std::nullopt, QStringLiteral("CierraRecordset"));
-            if (r == 4) continue;
-            if (r == 5) {
-                ++i;
-                continue;
-            }
-            return;
+    correrPasos(pasos, [&](const Fallo& f) {
+        if (f.Number() == num::NoPermitidoContexto) {
+            pasoSilencioso([&] {
+                LrcsTemp->CancelUpdate();
+                if (LrcsTemp->State() != ado::adStateClosed) LrcsTemp->Close();
+            });
+            return 0;
         }
-    }
+        return TratamientoErrores(f, std::nullopt, QStringLiteral("CierraRecordset"));
+    });
 }
 
 // ---------------------------------------------------------------------------

@@ -143,6 +143,8 @@ private:
     bool pedirParametros();
     int cajaErrorConexion();
     bool esOracle() const;
+    // The one value of a one-row query (an aggregate); Empty without a row or for Null.
+    ado::Variant valorUnico(QString texto, const QString& columna);
     bool consultaExiste(const QString& texto, RecordsetRef* Lrcs, bool SoloLectura, bool traducir, bool conexionSesion);
 
     std::shared_ptr<ado::Connection> cnn_;

@@ -150,14 +150,7 @@ Variant DB_Dll::BuscaMaximo(const QString& QueTabla, const QString& QueCampo, st
         QString texto = QStringLiteral("SELECT MAX(") + QueCampo + QStringLiteral(") AS MAYOR FROM ") + QueTabla;
         // A blank condition filters nothing: no WHERE (an empty one would not run).
         if (cond && !cond->toText().trimmed().isEmpty()) texto += QStringLiteral(" WHERE ") + cond->toText().trimmed();
-        RecordsetRef rs = std::make_shared<ado::Recordset>();
-        AbrirRecordset(texto, rs);
-        if (rs->State() == ado::adStateClosed) return Variant();
-        if (rs->eof()) {
-            CierraRecordset(rs);
-            return Variant();
-        }
-        const Variant mayor = rs->Fields(QStringLiteral("MAYOR")).Value();
+        const Variant mayor = valorUnico(texto, QStringLiteral("MAYOR"));
         const QString t = velmora::CampoATexto(mayor);
         // Article codes beginning with 0 are passed over once; the filter on
         // idarticulo cannot change a maximum of another column, so no second pass.
@@ -165,47 +158,43 @@ Variant DB_Dll::BuscaMaximo(const QString& QueTabla, const QString& QueCampo, st
             const QString filtro = QStringLiteral("substring(ltrim(idarticulo),1,1)<>'0'");
             if (!cond || cond->toText().trimmed().isEmpty()) cond = Variant(QStringLiteral(" ") + filtro);
             else cond = Variant(cond->toText() + QStringLiteral(" and ") + filtro);
-            CierraRecordset(rs);
             repetido = true;
             continue;
         }
-        CierraRecordset(rs);
-        if (mayor.isNull()) return Variant();
+        if (mayor.isEmpty()) return Variant();
         if (Tipo && Tipo->toLong() == 7) return Variant(t);
         return Variant(ado::valorNumerico(t));
     }
+}
+
+Variant DB_Dll::valorUnico(QString texto, const QString& columna)
+{
+    RecordsetRef rs = std::make_shared<ado::Recordset>();
+    AbrirRecordset(texto, rs);
+    if (rs->State() == ado::adStateClosed || rs->eof()) {
+        CierraRecordset(rs);
+        return Variant();
+    }
+    const Variant v = rs->Fields(columna).Value();
+    CierraRecordset(rs);
+    // An aggregate over no rows is Null: no value at all.
+    return v.isNull() ? Variant() : v;
 }
 
 Variant DB_Dll::BuscaMinimo(const QString& QueTabla, const QString& QueCampo, std::optional<Variant>, std::optional<Variant> Condicion)
 {
     QString texto = QStringLiteral("SELECT MIN(") + QueCampo + QStringLiteral(") AS MENOR FROM ") + QueTabla + QStringLiteral("  with(nolock) ");
     if (Condicion && !Condicion->toText().trimmed().isEmpty()) texto += QStringLiteral(" WHERE ") + Condicion->toText().trimmed();
-    RecordsetRef rs = std::make_shared<ado::Recordset>();
-    AbrirRecordset(texto, rs);
-    if (rs->State() == ado::adStateClosed || rs->eof()) {
-        CierraRecordset(rs);
-        return Variant();
-    }
-    const Variant menor = rs->Fields(QStringLiteral("MENOR")).Value();
-    CierraRecordset(rs);
-    if (menor.isNull()) return Variant();
-    return Variant(ado::valorNumerico(velmora::CampoATexto(menor)));
+    const Variant menor = valorUnico(texto, QStringLiteral("MENOR"));
+    return menor.isEmpty() ? menor : Variant(ado::valorNumerico(velmora::CampoATexto(menor)));
 }
 
 Variant DB_Dll::BuscaUltimoCodigo(const QString& QueTabla, const QString& QueCampo, const Variant&, const QString& Condicion)
 {
     QString texto = QStringLiteral("SELECT MAX(") + QueCampo + QStringLiteral(") AS MAYOR FROM ") + QueTabla;
     if (!Condicion.trimmed().isEmpty()) texto += QStringLiteral(" WHERE ") + Condicion;
-    RecordsetRef rs = std::make_shared<ado::Recordset>();
-    AbrirRecordset(texto, rs);
-    if (rs->State() == ado::adStateClosed || rs->eof()) {
-        CierraRecordset(rs);
-        return Variant();
-    }
-    const Variant mayor = rs->Fields(QStringLiteral("MAYOR")).Value();
-    CierraRecordset(rs);
-    if (mayor.isNull()) return Variant();
-    return Variant(ado::valorNumerico(velmora::CampoATexto(mayor)));
+    const Variant mayor = valorUnico(texto, QStringLiteral("MAYOR"));
+    return mayor.isEmpty() ? mayor : Variant(ado::valorNumerico(velmora::CampoATexto(mayor)));
 }
 
 void DB_Dll::AddField(const QString& Tabla, const QString& Campo, const QString& Tipo, bool PermiteNulos, std::optional<Variant> ValorDefault)

@@ -4,7 +4,9 @@
 // one, anything else leaves the procedure.
 #include "ado/Errores.h"
 
+#include <cstddef>
 #include <exception>
+#include <functional>
 
 namespace datos {
 
@@ -30,6 +32,27 @@ Siguiente paso(Paso&& p, Manejador&& manejador)
         }
         if (r == 4) continue;
         return r == 5 ? Siguiente::Seguir : Siguiente::Salir;
+    }
+}
+
+// Runs the steps in order under one handler: a failing step is repeated on 4,
+// passed over on 5; any other answer ends the run.
+template <size_t N, class Manejador>
+void correrPasos(const std::function<void()> (&pasos)[N], Manejador&& manejador)
+{
+    size_t i = 0;
+    while (i < N) {
+        int r = 0;
+        try {
+            pasos[i]();
+            ++i;
+            continue;
+        } catch (const std::exception& e) {
+            r = manejador(comoFallo(e));
+        }
+        if (r == 4) continue;
+        if (r != 5) return;
+        ++i;
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Fixtures of the access dialog tests: a fresh session, a temporary application
 // folder, a scripted operator and a key file of the test's own.
-#include "data/Sesion_prueba.h"
+#include "soporte/Sesion_prueba.h"
 
 #include "access/frmAcceso.h"
 

@@ -6,7 +6,7 @@
 #include "app/Progreso.h"
 #include "app/Sesion.h"
 #include "data/Literales.h"
-#include "data/Sesion_prueba.h"
+#include "soporte/Sesion_prueba.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "app/Inicio.h"
 #include "app/Sesion.h"
 #include "data/Configuracion.h"
-#include "data/Sesion_prueba.h"
+#include "soporte/Sesion_prueba.h"
 
 #include "companion/Velmora2.h"
 
@@ -47,20 +47,6 @@ inline const char* kEsquemaEstadisticas =
     "  Valor VARCHAR(255) COLLATE NOCASE, ValorAux VARCHAR(255) COLLATE NOCASE, Grupo VARCHAR(50) COLLATE NOCASE,"
     "  PoliticaNegocio BIT NOT NULL DEFAULT 0);"
     "CREATE UNIQUE INDEX IX_CFG ON TA_CONFIGURACION (Clave);";
-
-inline void reiniciarBase(datos::DB_Dll& db)
-{
-    db.fijarConexion(std::make_shared<ado::Connection>());
-    db.gOpenFlag = false;
-    db.gProveedor.clear();
-    db.gServidor.clear();
-    db.gDBName.clear();
-    db.gUsuario.clear();
-    db.gUserPassWord.clear();
-    db.gConnString.clear();
-    db.gExtended.clear();
-    db.gEsAdmin = false;
-}
 
 // Everything the start-up sets, back to how a new process finds it.
 inline void reiniciarInicio()

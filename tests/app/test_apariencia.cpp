@@ -1,5 +1,5 @@
 // The main window's skin per user and database, the skin layer and the icon rule.
-#include "data/Sesion_prueba.h"
+#include "soporte/Sesion_prueba.h"
 
 #include "app/Apariencia.h"
 #include "app/Skin.h"

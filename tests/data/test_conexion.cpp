@@ -1,6 +1,6 @@
 // Opening the session's connection: connection texts, the access dialog hook,
 // the administrator check and the connection-error box.
-#include "Sesion_prueba.h"
+#include "soporte/Sesion_prueba.h"
 
 #include "ado/ProveedorOdbc.h"
 #include "companion/Velmora2.h"

@@ -1,7 +1,7 @@
 // The ready-made table queries of the data class: their statement texts (as the
 // connection receives them), their results on a small real database, their
 // failure boxes, and the schema helpers on both providers.
-#include "Sesion_prueba.h"
+#include "soporte/Sesion_prueba.h"
 #include "Traza_prueba.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // Statement builders, the transactional batch and the Oracle script runner,
 // on real embedded databases, checked through the statement trace.
-#include "Sesion_prueba.h"
+#include "soporte/Sesion_prueba.h"
 #include "Traza_prueba.h"
 
 #include "companion/Velmora2.h"

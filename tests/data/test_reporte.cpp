@@ -1,5 +1,5 @@
 // The error reporters, their log file, and the AUX_ERR record.
-#include "Sesion_prueba.h"
+#include "soporte/Sesion_prueba.h"
 
 #include "companion/Cp1252.h"
 #include "companion/Velmora2.h"

@@ -1,5 +1,5 @@
 // Statements and recordsets through the session's data access object.
-#include "Sesion_prueba.h"
+#include "soporte/Sesion_prueba.h"
 
 #include "companion/Terminacion.h"
 

@@ -7,6 +7,7 @@
 #include "data/Sesion.h"
 #include "lookup/Lib_ClsCons3.h"
 #include "lookup/Lib_FrmCons3.h"
+#include "soporte/Sesion_prueba.h"
 #include "soporte/Soporte.h"
 
 #include <QApplication>
@@ -20,36 +21,17 @@
 
 namespace prueba_consulta {
 
+// The lookup tests run as an administrator session: no confidential substitution.
 inline void reiniciarSesion()
 {
-    datos::DB_Dll& db = datos::gDB();
-    db.fijarConexion(std::make_shared<ado::Connection>());
-    db.gOpenFlag = false;
-    db.gIgnoraPassWord = ado::Variant();
-    db.gProveedor.clear();
-    db.gServidor.clear();
-    db.gDBName.clear();
-    db.gUsuario.clear();
-    db.gUserPassWord.clear();
-    db.gConnString.clear();
-    db.gExtended.clear();
-    db.gLogErr.clear();
-    db.gEsAdmin = true;
-    datos::gConfidencialidad = false;
-    datos::gTablaConfiguracion.clear();
-    datos::DB_Dll::fijarDialogoAcceso({});
+    prueba::reiniciarSesion();
+    datos::gDB().gEsAdmin = true;
 }
 
 inline void conectarSesion(const QString& nombre)
 {
-    datos::DB_Dll& db = datos::gDB();
-    db.gServidor = QStringLiteral("SQLITE");
-    db.gDBName = nombre;
-    db.gUsuario = QStringLiteral("OPERADOR");
-    db.gUserPassWord = QStringLiteral("x");
-    db.OpenServerADODB(false, 3, QString(), false, true);
-    ASSERT_TRUE(db.gOpenFlag);
-    db.gEsAdmin = true;
+    prueba::conectarSesion(nombre);
+    datos::gDB().gEsAdmin = true;
 }
 
 // One definitions record: 1202 bytes, Windows-1252, blank padded.

@@ -1,5 +1,5 @@
 // The tree lookup window on a real embedded database.
-#include "data/Sesion_prueba.h"
+#include "soporte/Sesion_prueba.h"
 #include "lookup/Lib_FrmCons3Tree.h"
 
 #include <QComboBox>

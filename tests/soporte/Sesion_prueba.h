@@ -1,6 +1,7 @@
 #pragma once
 // Puts the session's data access object back to a fresh state and connects it
 // to an embedded database file of the test's temporary folder.
+#include "data/Configuracion.h"
 #include "data/Sesion.h"
 #include "soporte/Soporte.h"
 
@@ -8,9 +9,9 @@
 
 namespace prueba {
 
-inline void reiniciarSesion()
+// A data access object as a new process finds it, with a new closed connection.
+inline void reiniciarBase(datos::DB_Dll& db)
 {
-    datos::DB_Dll& db = datos::gDB();
     db.fijarConexion(std::make_shared<ado::Connection>());
     db.gOpenFlag = false;
     db.gIgnoraPassWord = ado::Variant();
@@ -23,7 +24,15 @@ inline void reiniciarSesion()
     db.gExtended.clear();
     db.gLogErr.clear();
     db.gEsAdmin = false;
+}
+
+inline void reiniciarSesion()
+{
+    reiniciarBase(datos::gDB());
     datos::gConfidencialidad = false;
+    datos::gTablaConfiguracion.clear();
+    datos::gUsuarioLogeado.clear();
+    datos::gCaja.clear();
     datos::DB_Dll::fijarDialogoAcceso({});
 }
 
