@@ -6,6 +6,7 @@
 #include "companion/Velmora2.h"
 #include "data/Sesion.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
@@ -51,8 +52,9 @@ QString carpetaSkins()
 {
     const QString carpeta = velmora::CompletaRuta(ado::carpetaAplicacion());
     if (QFileInfo(carpeta + QStringLiteral("Styles")).isDir()) return carpeta;
-#ifdef PERMUTAL_DATADIR
-    const QString compartida = velmora::CompletaRuta(QStringLiteral(PERMUTAL_DATADIR));
+#ifdef PERMUTAL_DATOS_RELATIVOS
+    const QString compartida =
+        velmora::CompletaRuta(QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" PERMUTAL_DATOS_RELATIVOS)));
     if (QFileInfo(compartida + QStringLiteral("Styles")).isDir()) return compartida;
 #endif
     return carpeta;
