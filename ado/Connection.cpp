@@ -46,9 +46,11 @@ Fallo Connection::falloDesdeErrores(const QString& origen) const
 
 void Connection::Open(const QString& texto, const QString& usuario, const QString& clave, long)
 {
+    // The collection holds the engine's diagnostics of this open only: an open
+    // connection is the layer's own refusal, with no entries.
+    errores_.Clear();
     if (proveedor_) throw falloClasico(num::ObjetoAbierto);
     if (!texto.isEmpty()) textoConexion_ = texto;
-    errores_.Clear();
     auto p = crearProveedor(textoConexion_);
     if (!p) {
         Error e;
