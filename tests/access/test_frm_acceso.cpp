@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTcpServer>
 #include <QTest>
 
 using acceso::frmAcceso;
@@ -48,14 +47,6 @@ protected:
     }
 };
 
-int puertoCerrado()
-{
-    QTcpServer s;
-    EXPECT_TRUE(s.listen(QHostAddress::LocalHost, 0));
-    const int p = s.serverPort();
-    s.close();
-    return p;
-}
 
 TEST_F(DialogoAcceso, SinArchivoListaVaciaEIndicaciones)
 {
@@ -236,7 +227,7 @@ TEST_F(DialogoAcceso, ReglaDelPuerto)
 
 TEST_F(DialogoAcceso, AmbasPruebasFallanNadaSeEscribe)
 {
-    const QString servidor = QStringLiteral("127.0.0.1,%1").arg(puertoCerrado());
+    const QString servidor = QStringLiteral("127.0.0.1,%1").arg(prueba::puertoCerrado());
     frmAcceso f;
     f.TxtServidor->setText(servidor);
     f.TxtDbName->setText(QStringLiteral("Stock"));

@@ -5,7 +5,6 @@
 #include "ado/ProveedorOdbc.h"
 #include "companion/Velmora2.h"
 
-#include <QTcpServer>
 
 using datos::gDB;
 
@@ -168,20 +167,11 @@ TEST_F(Conexion, AbrirUnaConexionAbiertaLaVuelveAAbrir)
     EXPECT_TRUE(op->llamadas.empty());
 }
 
-// A free TCP port on the loopback: nothing listens there once the server closes.
-int puertoCerrado()
-{
-    QTcpServer s;
-    EXPECT_TRUE(s.listen(QHostAddress::LocalHost, 0));
-    const int p = s.serverPort();
-    s.close();
-    return p;
-}
 
 TEST_F(Conexion, ServidorInalcanzableMuestraLaCajaDeErrorDeConexion)
 {
     auto& db = gDB();
-    db.gServidor = QStringLiteral("127.0.0.1,%1").arg(puertoCerrado());
+    db.gServidor = QStringLiteral("127.0.0.1,%1").arg(prueba::puertoCerrado());
     db.gDBName = QStringLiteral("Stock");
     db.gUsuario = QStringLiteral("sa");
     db.gUserPassWord = QStringLiteral("x");
@@ -208,7 +198,7 @@ TEST_F(Conexion, ServidorInalcanzableMuestraLaCajaDeErrorDeConexion)
 TEST_F(Conexion, ServidorInalcanzableSinMostrarErroresNoDiceNada)
 {
     auto& db = gDB();
-    db.gServidor = QStringLiteral("127.0.0.1,%1").arg(puertoCerrado());
+    db.gServidor = QStringLiteral("127.0.0.1,%1").arg(prueba::puertoCerrado());
     db.gDBName = QStringLiteral("Stock");
     db.gUsuario = QStringLiteral("sa");
     db.OpenServerADODB(false, 3, QString(), true, false);
@@ -220,7 +210,7 @@ TEST_F(Conexion, SiEnLaCajaVuelveAPedirLosParametros)
 {
     prueba::ejecutarSqlite(carpeta.archivo("buena.db"), "CREATE TABLE A (X INT);");
     auto& db = gDB();
-    db.gServidor = QStringLiteral("127.0.0.1,%1").arg(puertoCerrado());
+    db.gServidor = QStringLiteral("127.0.0.1,%1").arg(prueba::puertoCerrado());
     db.gDBName = QStringLiteral("Stock");
     db.gUsuario = QStringLiteral("sa");
     int pedidos = 0;

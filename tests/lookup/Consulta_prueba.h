@@ -34,6 +34,14 @@ inline void conectarSesion(const QString& nombre)
     datos::gDB().gEsAdmin = true;
 }
 
+// The texts of column c of a loaded list, in list order.
+inline QStringList columna(consulta::Lib_FrmCons3& w, int c)
+{
+    QStringList r;
+    for (int f = 0; f < w.modelo().filas(); ++f) r << w.modelo().celda(f, c);
+    return r;
+}
+
 // One definitions record: 1202 bytes, Windows-1252, blank padded.
 inline QByteArray registro(const QString& titulo, const QByteArray& tabla, const QString& campos, const QString& filtro = QString())
 {

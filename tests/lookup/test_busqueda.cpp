@@ -31,12 +31,6 @@ protected:
         w->cargar();
         return w;
     }
-    static QStringList columna(Lib_FrmCons3& w, int c)
-    {
-        QStringList r;
-        for (int f = 0; f < w.modelo().filas(); ++f) r << w.modelo().celda(f, c);
-        return r;
-    }
 };
 
 TEST_F(BusquedaConsulta, F5ArmaLaSentenciaConElTextoComoLiteral)
@@ -86,7 +80,7 @@ TEST_F(BusquedaConsulta, DosBusquedasYVueltaAlOriginal)
     w->caja(1)->setEditText(QStringLiteral("sur"));
     QTest::keyClick(w->caja(1), Qt::Key_F5);
     EXPECT_EQ(w->SQL, QStringLiteral("SELECT NOMBRE, ZONA FROM T  where NOMBRE like 'ab%'   and ZONA like 'sur%'  "));
-    EXPECT_EQ(columna(*w, 0), (QStringList{"abedul"}));
+    EXPECT_EQ(prueba_consulta::columna(*w, 0), (QStringList{"abedul"}));
     w->botonNueva()->click();
     EXPECT_EQ(w->SQL, QStringLiteral("SELECT NOMBRE, ZONA FROM T  "));
     EXPECT_EQ(w->modelo().filas(), 5);

@@ -35,12 +35,6 @@ protected:
         w->cargar();
         return w;
     }
-    static QStringList columna(Lib_FrmCons3& w, int c)
-    {
-        QStringList r;
-        for (int f = 0; f < w.modelo().filas(); ++f) r << w.modelo().celda(f, c);
-        return r;
-    }
     static int ancho(Lib_FrmCons3& w, int letras) { return w.fontMetrics().horizontalAdvance(QString(letras, QLatin1Char('X'))); }
 };
 
@@ -81,24 +75,24 @@ TEST_F(ListaConsulta, ColumnasYAnchosPorTamanoDeCampo)
 TEST_F(ListaConsulta, FilasConTextoRecortadoYOrdenQueAlterna)
 {
     auto w = ventana(QStringLiteral("SELECT NOMBRE, CODIGO FROM T"));
-    EXPECT_EQ(columna(*w, 0), (QStringList{"alfa", "beta", "gama"}));
+    EXPECT_EQ(prueba_consulta::columna(*w, 0), (QStringList{"alfa", "beta", "gama"}));
     // Each click toggles, whichever column: descending first.
     w->clicEncabezado(1);
-    EXPECT_EQ(columna(*w, 1), (QStringList{"C3", "C2", "C1"}));
+    EXPECT_EQ(prueba_consulta::columna(*w, 1), (QStringList{"C3", "C2", "C1"}));
     emit w->lista()->header()->sectionClicked(0);
-    EXPECT_EQ(columna(*w, 0), (QStringList{"alfa", "beta", "gama"}));
+    EXPECT_EQ(prueba_consulta::columna(*w, 0), (QStringList{"alfa", "beta", "gama"}));
     w->clicEncabezado(0);
-    EXPECT_EQ(columna(*w, 0), (QStringList{"gama", "beta", "alfa"}));
+    EXPECT_EQ(prueba_consulta::columna(*w, 0), (QStringList{"gama", "beta", "alfa"}));
 
     // Read through a second connection of its own: the same rows.
     auto u = ventana(QStringLiteral("SELECT NOMBRE, CODIGO FROM T"), [](Lib_FrmCons3& v) { v.UsarUDBC = true; });
-    EXPECT_EQ(columna(*u, 1), (QStringList{"C1", "C2", "C3"}));
+    EXPECT_EQ(prueba_consulta::columna(*u, 1), (QStringList{"C1", "C2", "C3"}));
     u->descargar();
     EXPECT_FALSE(u->UsarUDBC);
 
     // A statement with its own order is left unsorted.
     auto s = ventana(QStringLiteral("SELECT NOMBRE FROM T ORDER BY N DESC"), [](Lib_FrmCons3& v) { v.OrdenarPorLwv = false; });
-    EXPECT_EQ(columna(*s, 0), (QStringList{"gama", "beta", "alfa"}));
+    EXPECT_EQ(prueba_consulta::columna(*s, 0), (QStringList{"gama", "beta", "alfa"}));
 }
 
 TEST_F(ListaConsulta, ResultadosDeAceptarYCancelar)

@@ -1,6 +1,7 @@
 #include "Soporte.h"
 
 #include <QFile>
+#include <QTcpServer>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -82,6 +83,15 @@ void crearBaseDemoEn(const QString& archivo)
     ejecutarSqlite(archivo, leerFuente(QStringLiteral("app/demo/esquema.sql")));
     // One transaction: row by row the demo takes seconds to load.
     ejecutarSqlite(archivo, QStringLiteral("BEGIN;\n") + leerFuente(QStringLiteral("app/demo/datos.sql")) + QStringLiteral("\nCOMMIT;"));
+}
+
+int puertoCerrado()
+{
+    QTcpServer s;
+    EXPECT_TRUE(s.listen(QHostAddress::LocalHost, 0));
+    const int p = s.serverPort();
+    s.close();
+    return p;
 }
 
 }  // namespace prueba

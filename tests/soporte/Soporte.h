@@ -43,5 +43,7 @@ QString consultarSqlite(const QString& archivo, const QString& sql);
 QString leerFuente(const QString& relativa);
 // Creates a SQLite file from the demo schema and data.
 void crearBaseDemoEn(const QString& archivo);
+// A free TCP port on the loopback: nothing listens there once it is returned.
+int puertoCerrado();
 
 }  // namespace prueba
