@@ -85,14 +85,14 @@ void Connection::Close()
     proveedor_.reset();
 }
 
-Resultado Connection::ejecutarInterno(const QString& sql, const char* op, long* afectadas)
+Resultado Connection::ejecutarInterno(const QString& sql, const char* op, long* afectadas, bool actualizable)
 {
     exigirAbierta();
     errores_.Clear();
     long n = 0;
     QElapsedTimer t;
     t.start();
-    Resultado r = proveedor_->ejecutar(sql, n, errores_);
+    Resultado r = proveedor_->ejecutar(sql, n, errores_, actualizable);
     trazar(proveedor_->nombre(), op, sql, static_cast<double>(t.nsecsElapsed()) / 1e6, primerError(errores_));
     if (afectadas) *afectadas = n;
     if (!errores_.empty()) throw falloDesdeErrores(QStringLiteral("ADODB.Connection"));

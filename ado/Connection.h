@@ -64,8 +64,9 @@ public:
     // "sqlite" or "odbc" while open, empty otherwise.
     QString proveedor() const;
 
-    // For Recordset: runs a text and returns its rows (raises like Execute).
-    Resultado ejecutarInterno(const QString& sql, const char* op, long* afectadas);
+    // For Recordset: runs a text and returns its rows (raises like Execute);
+    // actualizable asks for the columns' origin (see Proveedor::ejecutar).
+    Resultado ejecutarInterno(const QString& sql, const char* op, long* afectadas, bool actualizable = false);
 
 private:
     void exigirAbierta() const;

@@ -54,7 +54,9 @@ public:
     // Runs a statement or a batch. Each failing statement adds its entries to
     // errores and the batch goes on. Returns the row set of the first statement
     // that produced one; afectadas receives the rows changed by the batch.
-    virtual Resultado ejecutar(const QString& sql, long& afectadas, Errors& errores) = 0;
+    // With actualizable the columns also say their base table, column and key
+    // (what an updatable recordset needs to write back); read-only rows skip it.
+    virtual Resultado ejecutar(const QString& sql, long& afectadas, Errors& errores, bool actualizable) = 0;
     virtual bool comenzar(Errors& errores) = 0;
     virtual bool confirmar(Errors& errores) = 0;
     virtual bool deshacer(Errors& errores) = 0;

@@ -515,7 +515,7 @@ public:
         enTransaccion_ = false;
     }
 
-    Resultado ejecutar(const QString& sql, long& afectadas, Errors& errores) override
+    Resultado ejecutar(const QString& sql, long& afectadas, Errors& errores, bool actualizable) override
     {
         Resultado r;
         afectadas = 0;
@@ -563,7 +563,7 @@ public:
             }
             fallosSeguidos = 0;
         }
-        if (conResultado) marcarClaves(dbc_, r);
+        if (conResultado && actualizable) marcarClaves(dbc_, r);
         return r;
     }
 

@@ -11,6 +11,9 @@
 
 #include <sqlite3.h>
 
+#include <deque>
+#include <unordered_map>
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -540,7 +543,7 @@ public:
         nivel_ = 0;
     }
 
-    Resultado ejecutar(const QString& sql, long& afectadas, Errors& errores) override
+    Resultado ejecutar(const QString& sql, long& afectadas, Errors& errores, bool actualizable) override
     {
         afectadas = 0;
         Resultado r;
@@ -548,12 +551,12 @@ public:
             errores.Add(entrada(num::ConexionInvalida, descripcionClasica(num::ConexionInvalida), "08003", 0));
             return r;
         }
-        for (const dialecto::Sentencia& s : dialecto::traducirLote(sql)) {
+        for (const dialecto::Sentencia& s : traduccion(sql)) {
             switch (s.clase) {
             case dialecto::ClaseSentencia::Comenzar: comenzar(errores); break;
             case dialecto::ClaseSentencia::Confirmar: confirmar(errores); break;
             case dialecto::ClaseSentencia::Deshacer: deshacer(errores); break;
-            case dialecto::ClaseSentencia::Otra: correr(s.texto.toUtf8(), s.original, r, afectadas, errores, 0); break;
+            case dialecto::ClaseSentencia::Otra: correr(s.texto.toUtf8(), s.original, r, afectadas, errores, 0, actualizable); break;
             }
         }
         return r;
@@ -790,7 +793,8 @@ private:
     }
 
     // Runs one rewritten statement text (SQLite may still see several in it).
-    void correr(const QByteArray& texto, const QString& original, Resultado& r, long& afectadas, Errors& errores, int profundidad)
+    void correr(const QByteArray& texto, const QString& original, Resultado& r, long& afectadas, Errors& errores, int profundidad,
+                bool actualizable)
     {
         const char* p = texto.constData();
         const char* fin = p + texto.size();
@@ -809,8 +813,8 @@ private:
                     const auto toks = dialecto::tokenizar(QString::fromUtf8(resto.left(64)));
                     if (!toks.empty() && toks[0].tipo == dialecto::TipoToken::Palabra
                         && dialecto::esPalabraDeSentencia(QString::fromUtf8(resto.left(64)).mid(toks[0].inicio, toks[0].largo))) {
-                        correr(QByteArray(p, desplazamiento), original, r, afectadas, errores, profundidad + 1);
-                        correr(resto, original, r, afectadas, errores, profundidad + 1);
+                        correr(QByteArray(p, desplazamiento), original, r, afectadas, errores, profundidad + 1, actualizable);
+                        correr(resto, original, r, afectadas, errores, profundidad + 1, actualizable);
                         return;
                     }
                 }
@@ -839,9 +843,9 @@ private:
                     tipos.push_back(td);
                     c.tipo = td.tipo;
                     c.tamano = td.tamano;
-                    const char* tabla = sqlite3_column_table_name(st, i);
-                    const char* origen = sqlite3_column_origin_name(st, i);
-                    const char* baseDatos = sqlite3_column_database_name(st, i);
+                    const char* tabla = actualizable ? sqlite3_column_table_name(st, i) : nullptr;
+                    const char* origen = actualizable ? sqlite3_column_origin_name(st, i) : nullptr;
+                    const char* baseDatos = actualizable ? sqlite3_column_database_name(st, i) : nullptr;
                     if (tabla) c.tablaBase = QString::fromUtf8(tabla);
                     if (origen) c.columnaBase = QString::fromUtf8(origen);
                     if (tabla && origen) {
@@ -893,6 +897,22 @@ private:
         }
     }
 
+    // The suite sends the same texts again and again (checks, lookups, the
+    // configuration): their rewriting is kept for the last ones seen.
+    const std::vector<dialecto::Sentencia>& traduccion(const QString& sql)
+    {
+        auto it = traducciones_.find(sql);
+        if (it != traducciones_.end()) return it->second;
+        if (orden_.size() >= 256) {
+            traducciones_.erase(orden_.front());
+            orden_.pop_front();
+        }
+        orden_.push_back(sql);
+        return traducciones_.emplace(sql, dialecto::traducirLote(sql)).first->second;
+    }
+
+    std::unordered_map<QString, std::vector<dialecto::Sentencia>> traducciones_;
+    std::deque<QString> orden_;
     sqlite3* db_ = nullptr;
     QString ruta_;
     QString base_;

@@ -100,7 +100,7 @@ void Recordset::Open(const QString& origen, Connection* cnn, long tipoCursor, lo
     if (!cnn || cnn->State() != adStateOpen) throw falloClasico(num::ConexionInvalida, QStringLiteral("ADODB.Recordset"));
     tipoCursor_ = tipoCursor;
     tipoBloqueo_ = tipoBloqueo;
-    Resultado r = cnn->ejecutarInterno(origen, "open", nullptr);
+    Resultado r = cnn->ejecutarInterno(origen, "open", nullptr, tipoBloqueo != adLockReadOnly);
     // A text that returns no rows leaves the recordset closed, as ADO does.
     if (!r.conFilas) {
         cnn_ = cnn;

@@ -215,7 +215,7 @@ TEST_F(OdbcSqlite, ColumnasConTablaBaseYClave)
     pc.texto = texto_;
     ASSERT_TRUE(p->abrir(pc, e));
     long n = 0;
-    const Resultado r = p->ejecutar(QStringLiteral("SELECT ID, NOMBRE, SALDO + 1 AS MAS FROM CLIENTES"), n, e);
+    const Resultado r = p->ejecutar(QStringLiteral("SELECT ID, NOMBRE, SALDO + 1 AS MAS FROM CLIENTES"), n, e, true);
     ASSERT_TRUE(e.empty()) << s(e.Item(0).Description);
     ASSERT_EQ(r.columnas.size(), 3u);
     EXPECT_EQ(s(r.columnas[0].tablaBase), "CLIENTES");
@@ -365,7 +365,7 @@ TEST(OdbcProveedor, DirectoSinConexionNoEjecuta)
     auto p = crearProveedorOdbc(Destino::OdbcDirecto);
     Errors e;
     long n = 0;
-    p->ejecutar(QStringLiteral("SELECT 1"), n, e);
+    p->ejecutar(QStringLiteral("SELECT 1"), n, e, false);
     ASSERT_EQ(e.Count(), 1);
     EXPECT_EQ(e.Item(0).Number, num::ConexionInvalida);
     p->cerrar();   // closing twice is harmless

@@ -357,7 +357,7 @@ TEST(ProveedorSqliteDirecto, OrigenYClaveDeCadaColumna)
                                              "SELECT P.ID, C.NOMBRE AS N, V.CODIGO, 1 + 1 AS D FROM PEDIDOS P "
                                              "INNER JOIN CLIENTES C ON C.CODIGO = P.CLIENTE INNER JOIN V_CLIENTES V ON V.CODIGO = C.CODIGO\r\n"
                                              "SELECT * FROM CLIENTES"),
-                              n, e);
+                              n, e, true);
     EXPECT_TRUE(e.empty());
     EXPECT_EQ(n, 1);
     ASSERT_TRUE(r.conFilas);
