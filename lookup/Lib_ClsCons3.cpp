@@ -332,7 +332,9 @@ void Lib_ClsCons3::CheckOpciones(const QString& Titulo, ColeccionRef& CmpsDevuel
     frm.descargar();
 }
 
-QString Lib_ClsCons3::MenuOpciones(const QString& Titulo, const QStringList& Opc)
+namespace {
+// A single choice among given texts, on the list window without a database.
+QString elegirUno(const QString& Titulo, const QStringList& textos)
 {
     Lib_FrmCons3 frm;
     frm.setWindowTitle(Titulo);
@@ -342,14 +344,20 @@ QString Lib_ClsCons3::MenuOpciones(const QString& Titulo, const QStringList& Opc
     frm.CheckBoxes = false;
     frm.cargar();
     frm.prepararListaSimple(Titulo);
-    for (const QString& o : Opc) frm.agregarOpcion(o, false);
+    for (const QString& t : textos) frm.agregarOpcion(t, false);
     frm.modelo().ordenar(0, Qt::AscendingOrder);
-    frm.anchoPorCaracteres(maximoLargo(Titulo, Opc));
+    frm.anchoPorCaracteres(maximoLargo(Titulo, textos));
     frm.seleccionarFila(0);
     frm.exec();
     const QString r = frm.ValorDevuelto.toText();
     frm.descargar();
     return r;
+}
+}  // namespace
+
+QString Lib_ClsCons3::MenuOpciones(const QString& Titulo, const QStringList& Opc)
+{
+    return elegirUno(Titulo, Opc);
 }
 
 QString Lib_ClsCons3::ConsultaDesdeArchivo(const QString& Titulo, const QString& QueArchivo, const QString&)
@@ -365,21 +373,7 @@ QString Lib_ClsCons3::ConsultaDesdeArchivo(const QString& Titulo, const QString&
         if (l.endsWith(QLatin1Char('\r'))) l.chop(1);
     if (!lineas.isEmpty() && lineas.last().isEmpty()) lineas.removeLast();
 
-    Lib_FrmCons3 frm;
-    frm.setWindowTitle(Titulo);
-    frm.ocultarNuevaBusqueda();
-    frm.OrdenarPorLwv = true;
-    frm.CampoDevuelto = Titulo;
-    frm.cargar();
-    frm.prepararListaSimple(Titulo);
-    for (const QString& l : lineas) frm.agregarOpcion(l, false);
-    frm.modelo().ordenar(0, Qt::AscendingOrder);
-    frm.anchoPorCaracteres(maximoLargo(Titulo, lineas));
-    frm.seleccionarFila(0);
-    frm.exec();
-    const QString r = frm.ValorDevuelto.toText();
-    frm.descargar();
-    return r;
+    return elegirUno(Titulo, lineas);
 }
 
 }  // namespace consulta
