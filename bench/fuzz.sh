@@ -9,8 +9,11 @@
 #   FUZZ_JOBS    build jobs (default 2)
 #   FUZZ_ARGS    extra libFuzzer options (e.g. "-max_len=2048")
 # Each target keeps its corpus in <build>/corpus/<target>; inputs that fail
-# are written to <build>/hallazgos/<target>/. The script ends with status 1
-# when any target found something.
+# are written to <build>/hallazgos/<target>/. A target with its own seed folder
+# (bench/fuzz/semillas/<name without fuzz_>) starts from it, with
+# bench/fuzz/<name without fuzz_>.dict when there is one; the others that read
+# statements start from the SQL seeds. The script ends with status 1 when any
+# target found something.
 set -uo pipefail
 
 raiz=$(cd "$(dirname "$0")/.." && pwd)
@@ -57,14 +60,18 @@ for n in "${objetivos[@]}"; do
   mkdir -p "$corpus" "$hallazgos"
   opciones=(-max_total_time="$segundos" -print_final_stats=1 -artifact_prefix="$hallazgos/")
   extra=()
-  if [ "$n" != fuzz_linea_comandos ]; then
+  propias="$raiz/bench/fuzz/semillas/${n#fuzz_}"
+  if [ -d "$propias" ]; then
+    extra+=("$propias")
+    [ -f "$raiz/bench/fuzz/${n#fuzz_}.dict" ] && opciones+=(-dict="$raiz/bench/fuzz/${n#fuzz_}.dict")
+  elif [ "$n" != fuzz_linea_comandos ]; then
     extra+=("$semillas")
     opciones+=(-dict="$diccionario")
   fi
   echo "== $n: $segundos s"
   # shellcheck disable=SC2086
   if "$exe" "${opciones[@]}" ${FUZZ_ARGS:-} "$corpus" "${extra[@]}" >"$build/$n.log" 2>&1; then
-    echo "   ok ($(grep -m1 -o 'Done [0-9]* runs' "$build/$n.log" || echo 'done'))"
+    echo "   ok ($(grep -m1 -o 'Done [0-9]* runs' "$build/$n.log" || echo 'done'); $(grep -o 'cov: [0-9]* ft: [0-9]*' "$build/$n.log" | tail -1))"
   else
     fallos=1
     echo "   FOUND something: see $build/$n.log and $hallazgos/"
