@@ -28,6 +28,27 @@ TextoConexion::TextoConexion(const QString& texto)
             if (cierre < 0) cierre = n;
             valor = texto.mid(j, cierre - j + 1);
             pc = texto.indexOf(QLatin1Char(';'), cierre);
+        } else if (j < n && (texto[j] == QLatin1Char('"') || texto[j] == QLatin1Char('\''))) {
+            // OLE DB's quoting: a value holding ";" travels between quotes, a
+            // quote inside written twice.
+            const QChar q = texto[j];
+            int k = j + 1;
+            while (k < n) {
+                if (texto[k] == q) {
+                    if (k + 1 < n && texto[k + 1] == q) {
+                        valor += q;
+                        k += 2;
+                        continue;
+                    }
+                    break;
+                }
+                valor += texto[k++];
+            }
+            pc = texto.indexOf(QLatin1Char(';'), qMin(k, n));
+            if (!clave.isEmpty()) pares_.emplace_back(clave, valor);
+            if (pc < 0) break;
+            i = pc + 1;
+            continue;
         } else {
             pc = texto.indexOf(QLatin1Char(';'), j);
             valor = texto.mid(j, (pc < 0 ? n : pc) - j);
@@ -65,15 +86,24 @@ Destino destinoDe(const QString& texto)
     const TextoConexion t(texto);
     const QString prov = t.valor(QStringLiteral("Provider"));
     if (t.tiene(QStringLiteral("Driver")) || t.tiene(QStringLiteral("DSN"))) return Destino::OdbcDirecto;
+    const QString servidor = t.valorDe({"Server", "Data Source", "Address", "Addr"});
+    // The embedded engine is chosen by its server name whatever the provider says
+    // (the provider only decides the dialect the statements are written in).
+    if (servidor.trimmed().compare(QLatin1String("SQLITE"), Qt::CaseInsensitive) == 0) return Destino::Sqlite;
     if (prov.contains(QLatin1String("Jet"), Qt::CaseInsensitive) || prov.contains(QLatin1String("ACE.OLEDB"), Qt::CaseInsensitive))
         return Destino::Access;
     if (prov.contains(QLatin1String("Ora"), Qt::CaseInsensitive)) return Destino::Oracle;
-    const QString servidor = t.valorDe({"Server", "Data Source", "Address", "Addr"});
-    if (servidor.trimmed().compare(QLatin1String("SQLITE"), Qt::CaseInsensitive) == 0) return Destino::Sqlite;
     if (prov.isEmpty() || prov.contains(QLatin1String("SQLOLEDB"), Qt::CaseInsensitive) || prov.contains(QLatin1String("SQLNCLI"), Qt::CaseInsensitive)
         || prov.contains(QLatin1String("MSOLEDBSQL"), Qt::CaseInsensitive))
         return servidor.isEmpty() && prov.isEmpty() ? Destino::Ninguno : Destino::SqlServer;
     return Destino::Ninguno;
+}
+
+bool dialectoOracle(const QString& texto)
+{
+    const TextoConexion t(texto);
+    return t.valor(QStringLiteral("Provider")).contains(QLatin1String("Ora"), Qt::CaseInsensitive)
+           || t.valor(QStringLiteral("Driver")).contains(QLatin1String("Oracle"), Qt::CaseInsensitive);
 }
 
 QString carpetaAplicacion()

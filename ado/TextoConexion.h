@@ -25,6 +25,11 @@ private:
 enum class Destino { Ninguno, Sqlite, SqlServer, Oracle, Access, OdbcDirecto };
 Destino destinoDe(const QString& texto);
 
+// True when statements of this connection must be written in Oracle's dialect:
+// decided by the provider (or ODBC driver) the text names, never by a value
+// such as a user, password or database that happens to hold the word.
+bool dialectoOracle(const QString& texto);
+
 // The application folder, ending with "/": PERMUTAL_CARPETA when set, else the
 // executable's folder.
 QString carpetaAplicacion();

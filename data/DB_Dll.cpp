@@ -1,6 +1,7 @@
 #include "DB_Dll.h"
 
 #include "DialectoOracle.h"
+#include "Escaner.h"
 #include "Literales.h"
 #include "Pasos.h"
 #include "ReportaError.h"
@@ -31,9 +32,10 @@ DialogoAcceso& dialogoAcceso()
     return d;
 }
 
+// Keyword tests look at the statement's own words, never inside its literals.
 bool contiene(const QString& texto, const char* palabra)
 {
-    return texto.contains(QLatin1String(palabra), Qt::CaseInsensitive);
+    return escaner::contiene(texto, QString::fromLatin1(palabra));
 }
 
 }  // namespace
@@ -66,14 +68,27 @@ void DB_Dll::fijarDialogoAcceso(DialogoAcceso d)
 // Connection
 // ---------------------------------------------------------------------------
 
+namespace {
+// A value that would end its item early (";") or lose its edges travels
+// quoted, as OLE DB reads it; ordinary values keep the suite's plain form.
+QString valorConexion(const QString& v)
+{
+    const bool necesita = v.contains(QLatin1Char(';')) || v.startsWith(QLatin1Char('"')) || v.startsWith(QLatin1Char('\''))
+                          || v.startsWith(QLatin1Char('{')) || (!v.isEmpty() && (v.front().isSpace() || v.back().isSpace()));
+    if (!necesita) return v;
+    return QLatin1Char('"') + QString(v).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+}  // namespace
+
 QString DB_Dll::CadenaConexionServidor() const
 {
     if (gServidor.contains(QLatin1Char('#')))
-        return QStringLiteral("Provider=OraOLEDB.Oracle.1;Data Source=") + gDBName + QStringLiteral(";User Id=") + gUsuario
-               + QStringLiteral(";Password=") + gUserPassWord + QStringLiteral(";");
-    return QStringLiteral("PROVIDER=") + pSQLOLEDB() + QStringLiteral(";") + QStringLiteral("Server=") + gServidor + QStringLiteral(";")
-           + QStringLiteral("Database =") + gDBName + QStringLiteral(";") + QStringLiteral("UId=") + gUsuario + QStringLiteral(";")
-           + QStringLiteral("Pwd=") + gUserPassWord + QStringLiteral(";") + gExtended;
+        return QStringLiteral("Provider=OraOLEDB.Oracle.1;Data Source=") + valorConexion(gDBName) + QStringLiteral(";User Id=")
+               + valorConexion(gUsuario) + QStringLiteral(";Password=") + valorConexion(gUserPassWord) + QStringLiteral(";");
+    return QStringLiteral("PROVIDER=") + pSQLOLEDB() + QStringLiteral(";") + QStringLiteral("Server=") + valorConexion(gServidor)
+           + QStringLiteral(";") + QStringLiteral("Database =") + valorConexion(gDBName) + QStringLiteral(";") + QStringLiteral("UId=")
+           + valorConexion(gUsuario) + QStringLiteral(";") + QStringLiteral("Pwd=") + valorConexion(gUserPassWord) + QStringLiteral(";")
+           + gExtended;
 }
 
 bool DB_Dll::pedirParametros()
@@ -283,7 +298,7 @@ void DB_Dll::OpenLocalADODB(const QString& ConnString, const QString& CadenaID, 
 
 bool DB_Dll::esOracle() const
 {
-    return cnn_ && cnn_->ConnectionString().contains(QLatin1String("ORACLE"), Qt::CaseInsensitive);
+    return cnn_ && ado::dialectoOracle(cnn_->ConnectionString());
 }
 
 void DB_Dll::prepararSentencia(QString& s) const
@@ -354,7 +369,7 @@ void DB_Dll::AbrirRecordset(QString& SentenciaSQL, RecordsetRef& Lrcs, std::shar
     const std::function<void()> pasos[] = {
         [&] { CierraRecordset(Lrcs); },
         [&] { SentenciaSQL = SS_TSinonimos(SentenciaSQL); },
-        [&] { oracle = gCnnRef()->ConnectionString().indexOf(QLatin1String("ORACLE"), 0, Qt::CaseInsensitive) > 0 && ConvOracle; },
+        [&] { oracle = ado::dialectoOracle(gCnnRef()->ConnectionString()) && ConvOracle; },
         [&] {
             activa = Conexionactiva ? Conexionactiva : gCnnRef();
             cnn_ = activa;

@@ -1,6 +1,8 @@
 #include "data/DialectoOracle.h"
 
 #include "ado/Errores.h"
+#include "ado/TextoConexion.h"
+#include "data/Escaner.h"
 #include "companion/Velmora2.h"
 
 #include <QRegularExpression>
@@ -32,10 +34,11 @@ bool esDeIdentificador(QChar c)
 int posicionTop(const QString& texto)
 {
     static const QString clave = QStringLiteral("top ");
-    int p = texto.indexOf(clave, 0, Qt::CaseInsensitive);
+    const escaner::Lectura l(texto);
+    qsizetype p = l.busca(clave);
     while (p >= 0) {
-        if (p == 0 || !esDeIdentificador(texto.at(p - 1))) return p;
-        p = texto.indexOf(clave, p + 1, Qt::CaseInsensitive);
+        if (p == 0 || !esDeIdentificador(texto.at(p - 1))) return static_cast<int>(p);
+        p = l.busca(clave, p + 1);
     }
     return -1;
 }
@@ -80,15 +83,16 @@ QString reglaTop(const QString& valor)
     QString cuerpo = resto.mid(blanco + 1);
 
     QString grupo, orden;
-    const int g = valor.indexOf(QStringLiteral(" GROUP BY "), 0, Qt::CaseInsensitive);
+    const escaner::Lectura l(valor);
+    const qsizetype g = l.busca(QStringLiteral(" GROUP BY "));
     if (g >= 0) {
         grupo = valor.mid(g);
     } else {
-        const int o = valor.indexOf(QStringLiteral("ORDER BY "), 0, Qt::CaseInsensitive);
+        const qsizetype o = l.busca(QStringLiteral("ORDER BY "));
         if (o >= 0) orden = valor.mid(o);
     }
-    const QString limite = (contiene(valor, QStringLiteral(" WHERE ")) ? QStringLiteral(" AND ROWNUM <= ")
-                                                                       : QStringLiteral(" WHERE ROWNUM <= ")) + n;
+    const QString limite = (l.contiene(QStringLiteral(" WHERE ")) ? QStringLiteral(" AND ROWNUM <= ")
+                                                                   : QStringLiteral(" WHERE ROWNUM <= ")) + n;
     cuerpo = reemplazaTodo(cuerpo, grupo.trimmed(), QStringLiteral(" "));
     cuerpo = reemplazaTodo(cuerpo, orden.trimmed(), QStringLiteral(" "));
     return antes + QLatin1Char(' ') + cuerpo + QLatin1Char(' ') + limite + QLatin1Char(' ') + grupo +
@@ -201,30 +205,40 @@ std::optional<QDateTime> fechaRegional(const QString& literal)
 
 QString ORACLE_Dicc(const QString& valor, const QString& cadenaConexion)
 {
-    if (!contiene(cadenaConexion, QStringLiteral("ORACLE"))) return valor;
+    if (!ado::dialectoOracle(cadenaConexion)) return valor;
     if (velmora::CuentaPalabras(valor) <= 1)
         return valor.compare(QStringLiteral("LEN"), Qt::CaseInsensitive) == 0 ? QStringLiteral("LENGTH") : valor;
 
     QString w = reglaTop(valor);
 
+    // Function names and brackets are rewritten in the statement's own words
+    // only; a value that reads "LEN(" or "[a-z]" reaches Oracle as written.
+    auto palabras = [](const QString& t, const QString& buscar, const QString& poner) {
+        return escaner::reemplaza(t, buscar, poner, escaner::Alcance::Codigo);
+    };
     static const char* const len[] = {" LEN(", " LEN (", " LEN  (", " LEN   (", " LEN    ("};
-    for (const char* l : len) w = reemplazaTodo(w, QString::fromLatin1(l), QStringLiteral(" LENGTH("));
+    for (const char* l : len) w = palabras(w, QString::fromLatin1(l), QStringLiteral(" LENGTH("));
 
-    w.replace(QLatin1Char('['), QLatin1Char('"'));
-    w.replace(QLatin1Char(']'), QLatin1Char('"'));
+    {
+        const escaner::Lectura l(w);
+        for (qsizetype i = 0; i < w.size(); ++i) {
+            if (l.zona(i) != escaner::Zona::Nombre) continue;
+            if (w[i] == QLatin1Char('[') || w[i] == QLatin1Char(']')) w[i] = QLatin1Char('"');
+        }
+    }
 
     w = reglaFechas(w);
 
-    w = reemplazaTodo(w, QStringLiteral("Charindex"), QStringLiteral("InStr"));
+    w = palabras(w, QStringLiteral("Charindex"), QStringLiteral("InStr"));
 
-    w = reemplazaTodo(w, QStringLiteral("CONVERT(NVARCHAR,"), QStringLiteral("TO_CHAR("));
-    w = reemplazaTodo(w, QStringLiteral("CONVERT(INT,"), QStringLiteral("TO_NUMBER("));
+    w = palabras(w, QStringLiteral("CONVERT(NVARCHAR,"), QStringLiteral("TO_CHAR("));
+    w = palabras(w, QStringLiteral("CONVERT(INT,"), QStringLiteral("TO_NUMBER("));
 
     w = reglaVacios(w);
     w = reglaEstilo103(w);
 
-    w = reemplazaTodo(w, QStringLiteral("SUBSTRING("), QStringLiteral("SUBSTR("));
-    w = reemplazaTodo(w, QStringLiteral("ISNULL("), QStringLiteral("NVL("));
+    w = palabras(w, QStringLiteral("SUBSTRING("), QStringLiteral("SUBSTR("));
+    w = palabras(w, QStringLiteral("ISNULL("), QStringLiteral("NVL("));
     return w;
 }
 

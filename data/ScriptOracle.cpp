@@ -1,8 +1,10 @@
 #include "data/ScriptOracle.h"
 
 #include "ado/Errores.h"
+#include "ado/TextoConexion.h"
 #include "companion/Velmora2.h"
 #include "data/DialectoOracle.h"
+#include "data/Escaner.h"
 
 #include <QRegularExpression>
 
@@ -27,32 +29,33 @@ const Clave kClaves[] = {
     {QStringLiteral("IF EXIST"), false},      {QStringLiteral("GRANT "), false},
 };
 
-bool claveEn(const QString& t, int i)
+// Length of the keyword that starts at i; 0 when none does.
+int claveEn(const QString& t, int i)
 {
-    if (i > 0 && texto::esDeIdentificador(t.at(i - 1))) return false;
+    if (i > 0 && texto::esDeIdentificador(t.at(i - 1))) return 0;
     for (const Clave& c : kClaves) {
         if (QStringView(t).mid(i).startsWith(c.texto, Qt::CaseInsensitive)) {
             const int fin = i + c.texto.size();
             if (c.palabraEntera && fin < t.size() && texto::esDeIdentificador(t.at(fin))) continue;
-            return true;
+            return c.texto.size();
         }
     }
-    return false;
+    return 0;
 }
 
-// First keyword at or after desde, outside quoted literals; -1 when none.
-// Quotes are counted from the start of the text, which always begins outside a literal.
+// First keyword at or after desde in the script's own words (never inside a
+// literal, a quoted name or a comment); -1 when none.
 int buscaClave(const QString& t, int desde)
 {
     const int limite = qMin<qsizetype>(t.size(), kSinPosicionScript - 1);
-    bool enLiteral = false;
-    for (int i = 0; i < limite; ++i) {
-        const QChar c = t.at(i);
-        if (c == QLatin1Char('\'')) {
-            enLiteral = !enLiteral;
-            continue;
-        }
-        if (!enLiteral && i >= desde && claveEn(t, i)) return i;
+    const escaner::Lectura l(t);
+    for (int i = qMax(0, desde); i < limite; ++i) {
+        if (l.zona(i) != escaner::Zona::Codigo) continue;
+        const int largo = claveEn(t, i);
+        if (largo == 0) continue;
+        bool enCodigo = true;
+        for (int k = i; k < i + largo; ++k) enCodigo = enCodigo && l.zona(k) == escaner::Zona::Codigo;
+        if (enCodigo) return i;
     }
     return -1;
 }
@@ -61,13 +64,24 @@ int buscaClave(const QString& t, int desde)
 
 void normalizarScriptOracle(QString& t)
 {
+    // Only the script's own words are rewritten: a value that reads
+    // "BEGIN TRANSACTION" or "GO" stays as it was written.
+    auto reemplazaTodo = [](const QString& texto, const QString& buscar, const QString& reemplazo) {
+        return escaner::reemplaza(texto, buscar, reemplazo, escaner::Alcance::Codigo);
+    };
     static const QString crlf = QStringLiteral("\r\n");
     t = reemplazaTodo(t, QStringLiteral("SET NOCOUNT ON"), QString());
     t = reemplazaTodo(t, QStringLiteral("SET NOCOUNT OFF"), QString());
     t = reemplazaTodo(t, QStringLiteral(" GO "), QStringLiteral(" "));
     t = reemplazaTodo(t, crlf + QStringLiteral("GO "), QStringLiteral(" "));
     t = reemplazaTodo(t, crlf + QStringLiteral("GO") + crlf, QStringLiteral(" "));
-    t.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    {
+        const escaner::Lectura l(t);
+        QString r = t;
+        for (qsizetype i = 0; i < r.size(); ++i)
+            if (r[i] == QLatin1Char('\r') && l.zona(i) == escaner::Zona::Codigo) r[i] = QLatin1Char(' ');
+        t = r;
+    }
     t = reemplazaTodo(t, QStringLiteral("BEGIN TRANSACTION"), QStringLiteral("SET TRANSACTION"));
     t = reemplazaTodo(t, QStringLiteral("BEGIN TRANS"), QStringLiteral("SET TRANSACTION"));
     t = reemplazaTodo(t, QStringLiteral("COMMIT TRANSACTION"), QStringLiteral("COMMIT"));
@@ -78,7 +92,18 @@ void normalizarScriptOracle(QString& t)
     // above and would reach Oracle as part of a statement.
     static const QRegularExpression goSuelto(QStringLiteral("(^|[ \\n])GO *(?=\\n|$)"),
                                              QRegularExpression::CaseInsensitiveOption);
-    t.replace(goSuelto, QStringLiteral("\\1"));
+    const escaner::Lectura l(t);
+    QString r;
+    qsizetype desde = 0;
+    for (auto it = goSuelto.globalMatch(t); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const qsizetype go = m.capturedEnd(1);
+        if (l.zona(go) != escaner::Zona::Codigo) continue;
+        r += t.mid(desde, m.capturedStart(0) - desde);
+        r += m.captured(1);
+        desde = m.capturedEnd(0);
+    }
+    if (desde > 0) t = r + t.mid(desde);
 }
 
 bool siguienteSentenciaOracle(QString& t, QString& sentencia)
@@ -116,7 +141,7 @@ QString FiltraSentencia(QString& sentencia)
 
 QString AjustaTopOracle(const QString& t, const QString& cadenaConexion)
 {
-    if (!contiene(cadenaConexion, QStringLiteral("oracle"))) return t;
+    if (!ado::dialectoOracle(cadenaConexion)) return t;
     if (velmora::CuentaPalabras(t) <= 1)
         return t.compare(QLatin1String("LEN"), Qt::CaseInsensitive) == 0 ? QStringLiteral("LENGTH") : t;
     const int p = texto::posicionTop(t);

@@ -1,6 +1,6 @@
 #include "data/Sinonimos.h"
 
-#include "data/DialectoOracle.h"
+#include "data/Escaner.h"
 
 #include <QStringList>
 
@@ -53,20 +53,22 @@ QList<Sustitucion> tablaSustituciones(const QString& ejecutable)
 
 }  // namespace
 
+// Markers and table names are names of the statement: literals and comments
+// keep whatever they hold.
 QString QuitaMarcaAdmin(const QString& sql)
 {
     // Repeated: removing one marker can join the pieces of another ("@Adm@Admin_in_").
     QString r = sql;
-    while (texto::contiene(r, kMarca)) r = texto::reemplazaTodo(r, kMarca, QString());
+    while (escaner::contiene(r, kMarca, escaner::Alcance::CodigoYNombres)) r = escaner::reemplaza(r, kMarca, QString());
     return r;
 }
 
 QString SS_TSinonimos(const QString& sql, bool esAdmin, bool confidencialidad, const QString& ejecutable)
 {
     if (esAdmin) return QuitaMarcaAdmin(sql);
-    if (texto::contiene(sql, QStringLiteral("MV_ASIENTOS")) && !confidencialidad) return QuitaMarcaAdmin(sql);
+    if (escaner::contiene(sql, QStringLiteral("MV_ASIENTOS"), escaner::Alcance::CodigoYNombres) && !confidencialidad) return QuitaMarcaAdmin(sql);
     QString r = sql;
-    for (const Sustitucion& s : tablaSustituciones(ejecutable)) r = texto::reemplazaTodo(r, s.buscar, s.reemplazo);
+    for (const Sustitucion& s : tablaSustituciones(ejecutable)) r = escaner::reemplaza(r, s.buscar, s.reemplazo);
     return QuitaMarcaAdmin(r);
 }
 

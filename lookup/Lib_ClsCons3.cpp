@@ -1,19 +1,24 @@
 #include "lookup/Lib_ClsCons3.h"
 
+#include "data/Escaner.h"
 #include "companion/Cp1252.h"
 #include "companion/Operador.h"
 #include "companion/Velmora2.h"
 #include "data/Configuracion.h"
 #include "data/Pasos.h"
+#include "data/ReportaError.h"
 #include "data/Sesion.h"
 #include "lookup/Lib_FrmCons3.h"
 #include "lookup/Lib_FrmCons3Tree.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QTreeView>
 
 namespace consulta {
+
+namespace escaner = datos::escaner;
 
 namespace {
 
@@ -144,19 +149,18 @@ QString Lib_ClsCons3::ArmaConsulta(QString SQL, QString& CampoBusqueda, QString&
     };
 
     // 3. The source.
-    const bool esSentencia = SQL.contains(QLatin1String("SELECT"), CI);
+    const bool esSentencia = escaner::contiene(SQL, QStringLiteral("SELECT"));
     if (esSentencia || !gUsarMascarasConsultas) {
         if (!esSentencia) {
             ArmaSentencia();
             return SQL;
         }
         pasoSilencioso([&] {
-            if (SQL.contains(QLatin1String("V_MA_ARTICULOS"), CI))
-                SQL = velmora::ReemplazaTexto(SQL, QStringLiteral("V_MA_ARTICULOS"), QStringLiteral("VT_MA_ARTICULOS"));
+            SQL = escaner::reemplaza(SQL, QStringLiteral("V_MA_ARTICULOS"), QStringLiteral("VT_MA_ARTICULOS"));
         });
         pasoSilencioso([&] {
             if (!Where.trimmed().isEmpty()) {
-                if (!Where.contains(QLatin1String("WHERE"), CI)) Where = QStringLiteral(" WHERE ") + Where;
+                if (!escaner::contiene(Where, QStringLiteral("WHERE"))) Where = QStringLiteral(" WHERE ") + Where;
                 if (!SQL.endsWith(QLatin1Char(' ')) && !Where.startsWith(QLatin1Char(' '))) SQL += QLatin1Char(' ');
                 SQL = SQL + Where;
             }
@@ -164,17 +168,37 @@ QString Lib_ClsCons3::ArmaConsulta(QString SQL, QString& CampoBusqueda, QString&
         return SQL;
     }
 
+    // A file that is there but cannot be read (a folder, a broken link, a read
+    // error) is passed over like a missing one, and the error log says why.
+    auto informarIlegible = [&](const QString& motivo) {
+        datos::ReportaError(ado::Fallo(75, QStringLiteral("No se puede leer el archivo de consultas ") + gRutaMascaraConsultas + QStringLiteral(": ") + motivo
+                                               + QStringLiteral(". Se arma la consulta con los campos de la tabla."),
+                                       QStringLiteral("consultas.kxd")),
+                            velmora::botones::OK + velmora::botones::Exclamacion, QStringLiteral("ConsultaSearch"));
+    };
     QFile archivo(gRutaMascaraConsultas);
-    if (gRutaMascaraConsultas.isEmpty() || !archivo.exists() || !archivo.open(QIODevice::ReadOnly)) {
+    const QFileInfo info(gRutaMascaraConsultas);
+    if (gRutaMascaraConsultas.isEmpty() || !(info.exists() || info.isSymLink())) {
+        ArmaSentencia();
+        return SQL;
+    }
+    if (!info.exists() || info.isDir() || !archivo.open(QIODevice::ReadOnly)) {
+        informarIlegible(!info.exists() ? QStringLiteral("el enlace no lleva a ningún archivo")
+                         : info.isDir() ? QStringLiteral("es una carpeta")
+                                        : QStringLiteral("no se puede abrir"));
         ArmaSentencia();
         return SQL;
     }
     const QString buscada = SQL.trimmed();
     std::optional<RegConsulta> hallado;
+    bool errorLectura = false;
     pasoSilencioso([&] {
         for (;;) {
             const QByteArray bytes = archivo.read(kLargoRegistro);
-            if (bytes.isEmpty()) break;
+            if (bytes.isEmpty()) {
+                errorLectura = archivo.error() != QFileDevice::NoError;
+                break;
+            }
             RegConsulta reg = desdeBytes(bytes);
             if (limpio(reg.DefTabla).compare(buscada, CI) == 0) {
                 hallado = std::move(reg);
@@ -183,6 +207,7 @@ QString Lib_ClsCons3::ArmaConsulta(QString SQL, QString& CampoBusqueda, QString&
             if (bytes.size() < kLargoRegistro) break;
         }
     });
+    if (!hallado && errorLectura) informarIlegible(QStringLiteral("error de lectura"));
     if (!hallado) {
         archivo.close();
         ArmaSentencia();
@@ -248,7 +273,7 @@ void Lib_ClsCons3::ConsultaSearch(QString SQL, ColeccionRef& CmpsDevueltos, QStr
             frm->StkNivel4 = StkNivel4;
             frm->MuestraStock = MuestraStock;
             frm->CfgUsaConsultaLIKE = BusquedaLike;
-            frm->OrdenarPorLwv = !sentencia.contains(QLatin1String("ORDER BY"), CI);
+            frm->OrdenarPorLwv = escaner::clausula(sentencia, {"ORDER", "BY"}) < 0;
             frm->FiltroInicial = Clave;
             frm->CampoBusqueda = CampoBusqueda;
             if (gConnString.isEmpty()) gConnString = datos::gDB().gConnString;

@@ -1,4 +1,5 @@
 #include "lookup/Lib_FrmCons3.h"
+#include "data/Escaner.h"
 #include "lookup/MenuExes.h"
 
 #include "companion/Operador.h"
@@ -24,6 +25,8 @@
 #include <QVBoxLayout>
 
 namespace consulta {
+
+namespace escaner = datos::escaner;
 
 namespace {
 
@@ -266,7 +269,7 @@ void Lib_FrmCons3::cargar()
 
     // 1-2
     if (paso([&] {
-            esArticulos_ = SQL.contains(QLatin1String("articulos"), CI);
+            esArticulos_ = escaner::contiene(SQL, QStringLiteral("articulos"), escaner::Alcance::CodigoYNombres);
             Valores = std::make_shared<Coleccion>();
             Cantidades = std::make_shared<Coleccion>();
             ValorDevuelto = ado::Variant();
@@ -283,7 +286,7 @@ void Lib_FrmCons3::cargar()
     // 4-5
     if (paso([&] {
             SQL += QLatin1Char(' ');
-            const qsizetype p = SQL.indexOf(QLatin1String("from"), 0, CI) + 1;   // 1-based, 0 when absent
+            const qsizetype p = escaner::Lectura(SQL).busca(QStringLiteral("from")) + 1;   // 1-based, 0 when absent
             const qsizetype q = SQL.indexOf(QLatin1Char(' '), p + 4) + 1;         // blank from position p + 5
             const qsizetype largo = q - (p + 4);
             tablaConsulta_ = largo > 0 ? SQL.mid(p + 3, largo).trimmed() : QString();
@@ -343,7 +346,8 @@ void Lib_FrmCons3::Encolumnar()
     modelo_->limpiarColumnas();
     try {
         const bool articulosSentencia =
-            SQL.contains(QLatin1String("V_MA_ARTICULOS"), CI) || SQL.contains(QLatin1String("STK_MA_ARTICULOS"), CI);
+            escaner::contiene(SQL, QStringLiteral("V_MA_ARTICULOS"), escaner::Alcance::CodigoYNombres)
+            || escaner::contiene(SQL, QStringLiteral("STK_MA_ARTICULOS"), escaner::Alcance::CodigoYNombres);
         const QFontMetrics fm(font());
         const long n = rs_->FieldCount();
         std::vector<int> anchos;
@@ -578,15 +582,18 @@ void Lib_FrmCons3::nuevaBusqueda(int i)
     if (!c || SQL.trimmed().isEmpty()) return;
 
     pasoSilencioso([&] { sufijoOrden_.clear(); });
+    // Clauses and table names are read from the statement's own words: the
+    // text of an earlier search is a literal and decides nothing.
+    const escaner::Lectura lectura(SQL);
     pasoSilencioso([&] {
-        const qsizetype p = SQL.indexOf(QLatin1String("order by"), 0, CI);
-        if (SQL.contains(QLatin1String("order"), CI) && p >= 0) {
+        const qsizetype p = lectura.buscaClausula({"order", "by"});
+        if (p >= 0) {
             sufijoOrden_ = SQL.mid(p);
             sqlBase_ = SQL.left(p);
         }
     });
     pasoSilencioso([&] {
-        const qsizetype g = SQL.indexOf(QLatin1String("group by"), 0, CI);
+        const qsizetype g = lectura.buscaClausula({"group", "by"});
         if (g >= 0) {
             const QString resto = SQL.mid(g);
             if (!resto.trimmed().isEmpty()) sufijoOrden_ = resto;
@@ -595,10 +602,11 @@ void Lib_FrmCons3::nuevaBusqueda(int i)
     });
     QString prefijo;
     pasoSilencioso([&] {
-        if (sqlBase_.contains(QLatin1String("stk_ma_articulos"), CI)) prefijo = QStringLiteral("stk_ma_articulos.");
-        if (sqlBase_.contains(QLatin1String("v_ma_articulos"), CI)) prefijo = QStringLiteral("v_ma_articulos.");
+        const escaner::Lectura base(sqlBase_);
+        if (base.contiene(QStringLiteral("stk_ma_articulos"), escaner::Alcance::CodigoYNombres)) prefijo = QStringLiteral("stk_ma_articulos.");
+        if (base.contiene(QStringLiteral("v_ma_articulos"), escaner::Alcance::CodigoYNombres)) prefijo = QStringLiteral("v_ma_articulos.");
     });
-    const QString conector = SQL.contains(QLatin1String("where"), CI) ? QStringLiteral(" and ") : QStringLiteral(" where ");
+    const QString conector = lectura.buscaClausula({"where"}) >= 0 ? QStringLiteral(" and ") : QStringLiteral(" where ");
     pasoSilencioso([&] {
         const QString f = c->property(kCampo).toString();
         QString t = c->currentText();

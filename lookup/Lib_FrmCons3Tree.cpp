@@ -1,5 +1,6 @@
 #include "Lib_FrmCons3Tree.h"
 
+#include "data/Escaner.h"
 #include "companion/Operador.h"
 #include "companion/Velmora2.h"
 #include "data/Literales.h"
@@ -128,7 +129,7 @@ QTreeWidgetItem* Lib_FrmCons3Tree::Nodo(const QString& clave) const
 
 bool Lib_FrmCons3Tree::esFamilias() const
 {
-    return SQL.contains(QLatin1String("v_ta_familias"), Qt::CaseInsensitive);
+    return datos::escaner::contiene(SQL, QStringLiteral("v_ta_familias"), datos::escaner::Alcance::CodigoYNombres);
 }
 
 void Lib_FrmCons3Tree::showEvent(QShowEvent* e)
@@ -320,7 +321,8 @@ void Lib_FrmCons3Tree::filtrarYRecargar()
     QString cabeza, cola;
     const QString buscado = cmbSearch_->currentText();
     datos::pasoSilencioso([&] {
-        const qsizetype orden = SQL.indexOf(QLatin1String("order by"), 0, Qt::CaseInsensitive);
+        // The statement's own clauses only: an earlier search's text is a literal.
+        const qsizetype orden = datos::escaner::clausula(SQL, {"order", "by"});
         if (orden >= 0) {
             cola = SQL.mid(orden);
             cabeza = SQL.left(orden);
@@ -331,7 +333,7 @@ void Lib_FrmCons3Tree::filtrarYRecargar()
     });
     QString union_;
     datos::pasoSilencioso([&] {
-        union_ = SQL.contains(QLatin1String("where"), Qt::CaseInsensitive) ? QStringLiteral(" and ") : QStringLiteral(" where ");
+        union_ = datos::escaner::clausula(SQL, {"where"}) >= 0 ? QStringLiteral(" and ") : QStringLiteral(" where ");
     });
     datos::pasoSilencioso([&] {
         SQL = cabeza + union_ + QStringLiteral("Descripcion") + QStringLiteral(" like '%") + datos::patronLike(buscado) + QStringLiteral("%' ") + cola;

@@ -29,6 +29,15 @@ TEST(DialectoOracle, EnSqlServerTodoQuedaIgual)
     const char* textos[] = {"SELECT TOP 10 * FROM T WHERE A = '31/12/2024'", "LEN", "SELECT ISNULL(A,0) FROM [T]",
                             "UPDATE T SET A = 'sin cerrar", ""};
     for (const char* t : textos) EXPECT_EQ(datos::ORACLE_Dicc(QString::fromUtf8(t), kSqlServer), QString::fromUtf8(t));
+    // The word in a user, password, database or server name is only a value.
+    const char* conexiones[] = {
+        "PROVIDER=SQLOLEDB;Server=srv;Database =ORACLE;UId=u;Pwd=p;",
+        "PROVIDER=SQLOLEDB;Server=srv;Database =Stock;UId=oracle;Pwd=MiOracle2024;",
+        "PROVIDER=SQLOLEDB;Server=ORACLE01;Database =Stock;UId=u;Pwd=\"x;Provider=OraOLEDB.Oracle.1\";",
+        "PROVIDER=SQLOLEDB;Server=SQLITE;Database =ORACLE;UId=u;Pwd=p;",
+    };
+    for (const char* c : conexiones)
+        EXPECT_EQ(datos::ORACLE_Dicc(QStringLiteral("SELECT TOP 1 LEN(A) FROM T"), QString::fromUtf8(c)), QStringLiteral("SELECT TOP 1 LEN(A) FROM T")) << c;
 }
 
 TEST(DialectoOracle, PalabraSola)
@@ -36,7 +45,7 @@ TEST(DialectoOracle, PalabraSola)
     const Caso casos[] = {{"LEN", "LENGTH"}, {"len", "LENGTH"}, {"Len", "LENGTH"}, {"LTRIM", "LTRIM"},
                           {"ISNULL(", "ISNULL("}, {"", ""}, {"LENGTH", "LENGTH"}};
     for (const Caso& c : casos) EXPECT_EQ(deOracle(c.entrada), QString::fromUtf8(c.esperado)) << c;
-    // The gate looks for ORACLE in any case.
+    // The gate reads the provider in any case.
     EXPECT_EQ(datos::ORACLE_Dicc(QStringLiteral("len"), QStringLiteral("provider=oraoledb.oracle.1")),
               QStringLiteral("LENGTH"));
 }

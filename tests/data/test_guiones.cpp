@@ -1,5 +1,6 @@
 // Statement builders, the transactional batch and the Oracle script runner,
 // on real embedded databases, checked through the statement trace.
+#include "ado/TextoConexion.h"
 #include "soporte/Sesion_prueba.h"
 #include "Traza_prueba.h"
 
@@ -301,17 +302,18 @@ TEST_F(Lote, RegistroIngresoConLasPiezas)
 
 const char* kEsquemaOracle = "CREATE TABLE T (CODIGO VARCHAR(10) COLLATE NOCASE UNIQUE, N INT);";
 
-// An embedded database reached with a connection text that names ORACLE: the
-// data class takes its Oracle path and the trace shows what the runner sends.
+// An embedded database reached with a connection text whose provider is
+// Oracle's: the data class takes its Oracle path and the trace shows what the
+// runner sends.
 class GuionOracle : public ::testing::Test {
 protected:
     void SetUp() override
     {
         prueba::reiniciarSesion();
         prueba::ejecutarSqlite(base(), QString::fromUtf8(kEsquemaOracle));
-        gDB().gExtended = QStringLiteral("Extended Properties=ORACLE;");
+        gDB().gExtended = QStringLiteral("Provider=OraOLEDB.Oracle.1;");
         prueba::conectarSesion(QStringLiteral("ora"));
-        ASSERT_TRUE(gDB().gCnn().ConnectionString().contains(QLatin1String("ORACLE")));
+        ASSERT_TRUE(ado::dialectoOracle(gDB().gCnn().ConnectionString()));
         ASSERT_EQ(gDB().gCnn().proveedor(), QStringLiteral("sqlite"));
         traza.vaciar();
     }

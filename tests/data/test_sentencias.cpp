@@ -97,8 +97,11 @@ TEST_F(Sentencias, ReglaDelTruncado8152)
     const std::vector<std::pair<QString, long>> casos = {
         // One failing statement gives 8152 and the "statement terminated" notice: cleared.
         {QStringLiteral("UPDATE T SET ") + largo + QStringLiteral(" WHERE CODIGO='A'"), 0},
-        // A text holding TRANS keeps its errors for the caller's check.
-        {QStringLiteral("UPDATE T SET ") + largo + QStringLiteral(" WHERE CODIGO='A' /* TRANS */"), 2},
+        // A batch holding TRANS keeps its errors for the caller's check.
+        {QStringLiteral("BEGIN TRANSACTION\r\nUPDATE T SET ") + largo + QStringLiteral(" WHERE CODIGO='A'\r\nROLLBACK TRANSACTION"), 2},
+        // TRANS inside a literal or a comment is no transaction word: cleared.
+        {QStringLiteral("UPDATE T SET ") + largo + QStringLiteral(" WHERE CODIGO='A' /* TRANS */"), 0},
+        {QStringLiteral("UPDATE T SET ") + largo + QStringLiteral(" WHERE CODIGO='TRANS'"), 0},
         // Two failures: four entries, nothing cleared.
         {QStringLiteral("UPDATE T SET ") + largo + QStringLiteral(" WHERE CODIGO='A'\r\nUPDATE T SET ") + largo + QStringLiteral(" WHERE CODIGO='B'"), 4},
     };
