@@ -88,7 +88,8 @@ std::vector<Token> tokenizar(QStringView s)
             while (i < n && esBlanco(s[i])) ++i;
             poner(TipoToken::Blanco, ini, i);
         } else if (c == QLatin1Char('-') && i + 1 < n && s[i + 1] == QLatin1Char('-')) {
-            while (i < n && s[i] != QLatin1Char('\n')) ++i;
+            // The suite joins batch lines with CR alone: a comment ends there too.
+            while (i < n && s[i] != QLatin1Char('\n') && s[i] != QLatin1Char('\r')) ++i;
             poner(TipoToken::Comentario, ini, i);
         } else if (c == QLatin1Char('/') && i + 1 < n && s[i + 1] == QLatin1Char('*')) {
             i += 2;
@@ -653,6 +654,9 @@ private:
             const int abre = abre_[static_cast<size_t>(k)];
             int fin = n() - 1;
             if (abre >= 0) fin = pareja_[static_cast<size_t>(abre)] >= 0 ? pareja_[static_cast<size_t>(abre)] - 1 : n() - 1;
+            // Nothing after the row count: the statement is left for the engine
+            // to refuse, never cut down to a bare SELECT.
+            if (fin <= finTop) continue;
             quitar(inicioTop, finTop);
             // A percentage cannot be said in SQLite; TOP 100 PERCENT means all rows anyway.
             if (!porciento && fin > finTop) {

@@ -24,6 +24,8 @@ namespace {
 
 const QString kOrigen = QStringLiteral("Proveedor SQLite");
 constexpr int32_t kTiempoAgotado = static_cast<int32_t>(0x80040E31u);  // query time-out
+const QString kTransaccionPerdida =
+    QStringLiteral("La transacción actual no se puede confirmar ni admite más operaciones. Deshaga la transacción (ROLLBACK TRANSACTION).");
 
 // ---------------------------------------------------------------- collation
 
@@ -343,8 +345,10 @@ QString primeraPalabra(const QString& sql)
     return QString();
 }
 
-// SQLite's failure as SQL Server would have reported it.
-void anotarFallo(int codigo, const QString& mensaje, const QString& sentencia, Errors& errores)
+// SQLite's failure as SQL Server would have reported it, with the text a
+// server whose login language is Spanish gives for that number; faults of the
+// database file itself name the file. archivo is the database's path.
+void anotarFallo(int codigo, const QString& mensaje, const QString& sentencia, Errors& errores, const QString& archivo = QString())
 {
     const int primario = codigo & 0xFF;
     const QString instruccion = primeraPalabra(sentencia);
@@ -354,8 +358,9 @@ void anotarFallo(int codigo, const QString& mensaje, const QString& sentencia, E
     };
     auto sinMain = [](QString n) { if (n.startsWith(QLatin1String("main."))) n.remove(0, 5); return n; };
     auto terminada = [&](int32_t numero) {
-        errores.Add(entrada(numero, QStringLiteral("The statement has been terminated."), "01000", nativo::SentenciaTerminada));
+        errores.Add(entrada(numero, QStringLiteral("Se terminó la instrucción."), "01000", nativo::SentenciaTerminada));
     };
+    const QString nombreArchivo = archivo.isEmpty() ? QStringLiteral("(en memoria)") : archivo;
     if (primario == SQLITE_CONSTRAINT) {
         switch (codigo) {
         case SQLITE_CONSTRAINT_PRIMARYKEY:
@@ -364,8 +369,8 @@ void anotarFallo(int codigo, const QString& mensaje, const QString& sentencia, E
             const QString tabla = columnas.section(QLatin1Char('.'), 0, 0);
             const QString clase = codigo == SQLITE_CONSTRAINT_PRIMARYKEY ? QStringLiteral("PRIMARY KEY") : QStringLiteral("UNIQUE KEY");
             errores.Add(entrada(num::Integridad,
-                                QStringLiteral("Violation of %1 constraint. Cannot insert duplicate key in object 'dbo.%2'. (%3)")
-                                    .arg(clase, tabla, mensaje),
+                                QStringLiteral("Infracción de la restricción %1. No se puede insertar una clave duplicada en el objeto 'dbo.%2'. (%3)")
+                                    .arg(clase, tabla, columnas),
                                 "23000", nativo::ClaveDuplicada));
             terminada(num::Integridad);
             return;
@@ -373,7 +378,7 @@ void anotarFallo(int codigo, const QString& mensaje, const QString& sentencia, E
         case SQLITE_CONSTRAINT_NOTNULL: {
             const QString columna = captura("failed: (.*)$");
             errores.Add(entrada(num::Integridad,
-                                QStringLiteral("Cannot insert the value NULL into column '%1', table '%2'; column does not allow nulls. %3 fails.")
+                                QStringLiteral("No se puede insertar el valor NULL en la columna '%1', tabla '%2'. La columna no admite valores NULL. Error de %3.")
                                     .arg(columna.section(QLatin1Char('.'), 1), columna.section(QLatin1Char('.'), 0, 0), instruccion),
                                 "23000", 515));
             terminada(num::Integridad);
@@ -382,67 +387,90 @@ void anotarFallo(int codigo, const QString& mensaje, const QString& sentencia, E
         case SQLITE_CONSTRAINT_CHECK: {
             const QString nombre = captura("failed: (.*)$").trimmed();
             if (nombre.startsWith(QLatin1String("TRUNC"), Qt::CaseInsensitive)) {
-                errores.Add(entrada(num::Integridad, QStringLiteral("String or binary data would be truncated."), "22001", nativo::Truncado));
+                errores.Add(entrada(num::Integridad, QStringLiteral("Los datos de cadena o binarios se truncarían."), "22001", nativo::Truncado));
                 terminada(num::Integridad);
                 return;
             }
             errores.Add(entrada(num::Integridad,
-                                QStringLiteral("The %1 statement conflicted with the CHECK constraint \"%2\".").arg(instruccion, nombre),
+                                QStringLiteral("Instrucción %1 en conflicto con la restricción CHECK \"%2\".").arg(instruccion, nombre),
                                 "23000", nativo::Restriccion));
             terminada(num::Integridad);
             return;
         }
         case SQLITE_CONSTRAINT_FOREIGNKEY:
-            errores.Add(entrada(num::Integridad,
-                                QStringLiteral("The %1 statement conflicted with the FOREIGN KEY constraint. (%2)").arg(instruccion, mensaje),
+            errores.Add(entrada(num::Integridad, QStringLiteral("Instrucción %1 en conflicto con la restricción FOREIGN KEY.").arg(instruccion),
                                 "23000", nativo::Restriccion));
             terminada(num::Integridad);
             return;
         default:
-            errores.Add(entrada(num::Integridad, QStringLiteral("The %1 statement conflicted with a constraint. (%2)").arg(instruccion, mensaje),
+            errores.Add(entrada(num::Integridad, QStringLiteral("Instrucción %1 en conflicto con una restricción. (%2)").arg(instruccion, mensaje),
                                 "23000", nativo::Restriccion));
             terminada(num::Integridad);
             return;
         }
     }
     if (primario == SQLITE_BUSY || primario == SQLITE_LOCKED) {
-        errores.Add(entrada(kTiempoAgotado, QStringLiteral("Query timeout expired (%1)").arg(mensaje), "HYT00", 0));
+        errores.Add(entrada(kTiempoAgotado,
+                            QStringLiteral("Se agotó el tiempo de espera de la consulta: la base de datos \"%1\" está bloqueada por otro usuario.").arg(nombreArchivo),
+                            "HYT00", 0));
         return;
     }
     if (primario == SQLITE_INTERRUPT) {
-        errores.Add(entrada(kTiempoAgotado, QStringLiteral("Query timeout expired"), "HYT00", 0));
+        errores.Add(entrada(kTiempoAgotado, QStringLiteral("Se agotó el tiempo de espera de la consulta."), "HYT00", 0));
+        return;
+    }
+    if (primario == SQLITE_READONLY) {
+        const QString causa = codigo == SQLITE_READONLY_DBMOVED
+                                  ? QStringLiteral("fue movido, reemplazado o borrado mientras el programa lo usaba")
+                                  : QStringLiteral("es de solo lectura; no se pueden guardar cambios");
+        errores.Add(entrada(num::FalloNoEspecificado, QStringLiteral("El archivo de la base de datos \"%1\" %2.").arg(nombreArchivo, causa), "HY000", 3906));
+        return;
+    }
+    if (primario == SQLITE_FULL) {
+        errores.Add(entrada(num::FalloNoEspecificado,
+                            QStringLiteral("No queda espacio en el disco para el archivo de la base de datos \"%1\".").arg(nombreArchivo), "HY000", 1105));
+        return;
+    }
+    if (primario == SQLITE_CORRUPT || primario == SQLITE_NOTADB) {
+        errores.Add(entrada(num::FalloNoEspecificado,
+                            QStringLiteral("El archivo \"%1\" está dañado o no es una base de datos.").arg(nombreArchivo), "HY000", 824));
+        return;
+    }
+    if (primario == SQLITE_IOERR || primario == SQLITE_CANTOPEN || primario == SQLITE_PERM) {
+        errores.Add(entrada(num::FalloNoEspecificado,
+                            QStringLiteral("No se puede leer o escribir el archivo de la base de datos \"%1\" (%2).").arg(nombreArchivo, mensaje), "HY000", 823));
         return;
     }
     if (primario == SQLITE_ERROR) {
         QString x;
         if (!(x = captura("^no such table: (.*)$")).isEmpty()) {
-            errores.Add(entrada(num::TablaNoExiste, QStringLiteral("Invalid object name '%1'.").arg(sinMain(x)), "42S02", nativo::ObjetoInvalido));
+            errores.Add(entrada(num::TablaNoExiste, QStringLiteral("El nombre de objeto '%1' no es válido.").arg(sinMain(x)), "42S02", nativo::ObjetoInvalido));
             return;
         }
         if (!(x = captura("^no such column: (.*)$")).isEmpty() || !(x = captura("has no column named (.*)$")).isEmpty()) {
-            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("Invalid column name '%1'.").arg(x), "42S22", nativo::ColumnaInvalida));
+            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("El nombre de columna '%1' no es válido.").arg(x), "42S22", nativo::ColumnaInvalida));
             return;
         }
         if (!(x = captura("^ambiguous column name: (.*)$")).isEmpty()) {
-            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("Ambiguous column name '%1'.").arg(x), "42000", 209));
+            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("El nombre de columna '%1' es ambiguo.").arg(x), "42000", 209));
             return;
         }
         if (!(x = captura("^no such function: (.*)$")).isEmpty()) {
-            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("'%1' is not a recognized built-in function name.").arg(x), "42000", 195));
+            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("'%1' no es un nombre de función integrada reconocido.").arg(x), "42000", 195));
             return;
         }
         if (!(x = captura("^(?:table|view|index|trigger) (.*) already exists$")).isEmpty()) {
-            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("There is already an object named '%1' in the database.").arg(sinMain(x)),
+            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("Ya hay un objeto con el nombre '%1' en la base de datos.").arg(sinMain(x)),
                                 "42S01", 2714));
             return;
         }
         if (!(x = captura("^near \"(.*)\": syntax error$")).isEmpty()) {
-            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("Incorrect syntax near '%1'.").arg(x), "42000", nativo::Sintaxis));
+            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("Sintaxis incorrecta cerca de '%1'.").arg(x), "42000", nativo::Sintaxis));
             return;
         }
         if (mensaje.contains(QLatin1String("syntax error")) || mensaje.startsWith(QLatin1String("unrecognized token"))
             || mensaje == QLatin1String("incomplete input")) {
-            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("Incorrect syntax near the end of the statement. (%1)").arg(mensaje),
+            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("Sintaxis incorrecta cerca del final de la instrucción. (%1)").arg(mensaje),
                                 "42000", nativo::Sintaxis));
             return;
         }
@@ -528,6 +556,7 @@ public:
         ruta_ = memoria ? ruta : QFileInfo(ruta).absoluteFilePath();
         base_ = base;
         nivel_ = 0;
+        perdida_ = false;
         fijarTiempoEspera(p.tiempoEspera);
         return true;
     }
@@ -541,6 +570,7 @@ public:
         sqlite3_close_v2(db_);
         db_ = nullptr;
         nivel_ = 0;
+        perdida_ = false;
     }
 
     Resultado ejecutar(const QString& sql, long& afectadas, Errors& errores, bool actualizable) override
@@ -552,22 +582,43 @@ public:
             return r;
         }
         for (const dialecto::Sentencia& s : traduccion(sql)) {
+            const long antes = errores.Count();
             switch (s.clase) {
             case dialecto::ClaseSentencia::Comenzar: comenzar(errores); break;
             case dialecto::ClaseSentencia::Confirmar: confirmar(errores); break;
             case dialecto::ClaseSentencia::Deshacer: deshacer(errores); break;
-            case dialecto::ClaseSentencia::Otra: correr(s.texto.toUtf8(), s.original, r, afectadas, errores, 0, actualizable); break;
+            case dialecto::ClaseSentencia::Otra:
+                correr(s.texto.toUtf8(), s.original, r, afectadas, errores, 0, actualizable);
+                break;
             }
+            // A time-out stops the batch, as SQL Server's attention does; the
+            // transaction, if any, is left to the caller's ROLLBACK. So does a
+            // write refused because the transaction is gone.
+            bool parar = false;
+            for (long i = antes; i < errores.Count(); ++i)
+                parar = parar || errores.Item(i).Number == kTiempoAgotado || errores.Item(i).NativeError == 3930;
+            // The engine may end a transaction by itself (an interrupted write, a
+            // full disk): what follows must not run in autocommit.
+            if (nivel_ > 0 && !perdida_ && sqlite3_get_autocommit(db_)) {
+                perdida_ = true;
+                errores.Add(entrada(num::ErrorEnComando,
+                                    QStringLiteral("La transacción se deshizo y el resto del lote no se ejecutó. Deshaga la transacción (ROLLBACK TRANSACTION)."),
+                                    "25000", 3998));
+                parar = true;
+            }
+            if (parar) break;
         }
         return r;
     }
 
     // Transactions nest as on SQL Server: only the outermost COMMIT commits,
-    // a ROLLBACK undoes everything.
+    // a ROLLBACK undoes everything. A transaction the engine ended by itself
+    // stays open for the caller until its ROLLBACK (it cannot be committed),
+    // as an uncommittable transaction does on SQL Server.
     bool comenzar(Errors& errores) override
     {
         if (!exigir(errores)) return false;
-        sincronizarNivel();
+        notarPerdida();
         if (nivel_ > 0) { ++nivel_; return true; }
         if (!exec("BEGIN", errores)) return false;
         nivel_ = 1;
@@ -577,10 +628,14 @@ public:
     bool confirmar(Errors& errores) override
     {
         if (!exigir(errores)) return false;
-        sincronizarNivel();
+        notarPerdida();
         if (nivel_ == 0) {
-            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION."),
+            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("La solicitud COMMIT TRANSACTION no tiene la correspondiente BEGIN TRANSACTION."),
                                 "25000", 3902));
+            return false;
+        }
+        if (perdida_) {
+            errores.Add(entrada(num::ErrorEnComando, kTransaccionPerdida, "25000", 3930));
             return false;
         }
         if (nivel_ > 1) { --nivel_; return true; }
@@ -592,14 +647,19 @@ public:
     bool deshacer(Errors& errores) override
     {
         if (!exigir(errores)) return false;
-        sincronizarNivel();
+        notarPerdida();
         if (nivel_ == 0) {
-            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION."),
+            errores.Add(entrada(num::ErrorEnComando, QStringLiteral("La solicitud ROLLBACK TRANSACTION no tiene la correspondiente BEGIN TRANSACTION."),
                                 "25000", 3903));
             return false;
         }
+        if (perdida_) {
+            nivel_ = 0;
+            perdida_ = false;
+            return true;
+        }
         const bool ok = exec("ROLLBACK", errores);
-        sincronizarNivel();
+        if (ok || sqlite3_get_autocommit(db_)) nivel_ = 0;
         return ok;
     }
 
@@ -627,7 +687,7 @@ public:
         }
         // One file per connection: another database is not reachable from here.
         errores.Add(entrada(num::FalloNoEspecificado,
-                            QStringLiteral("Database '%1' does not exist. Make sure that the name is entered correctly.").arg(base.trimmed()),
+                            QStringLiteral("La base de datos '%1' no existe. Asegúrese de que el nombre se ha escrito correctamente.").arg(base.trimmed()),
                             "42000", 911));
         return false;
     }
@@ -670,7 +730,7 @@ public:
                                "ORDER BY name COLLATE NOCASE",
                                -1, &st, nullptr)
             != SQLITE_OK) {
-            anotarFallo(sqlite3_extended_errcode(db_), QString::fromUtf8(sqlite3_errmsg(db_)), QString(), errores);
+            anotarFallo(sqlite3_extended_errcode(db_), QString::fromUtf8(sqlite3_errmsg(db_)), QString(), errores, ruta_);
             return r;
         }
         while (sqlite3_step(st) == SQLITE_ROW) {
@@ -762,10 +822,10 @@ private:
         return false;
     }
 
-    void sincronizarNivel()
+    void notarPerdida()
     {
         // A failure can end the transaction behind our back (disk full, ...).
-        if (sqlite3_get_autocommit(db_)) nivel_ = 0;
+        if (nivel_ > 0 && sqlite3_get_autocommit(db_)) perdida_ = true;
     }
 
     bool exec(const char* sql, Errors& errores)
@@ -775,7 +835,7 @@ private:
         if (rc == SQLITE_OK) return true;
         const QString m = QString::fromUtf8(msg ? msg : sqlite3_errmsg(db_));
         sqlite3_free(msg);
-        anotarFallo(sqlite3_extended_errcode(db_), m, QString::fromLatin1(sql), errores);
+        anotarFallo(sqlite3_extended_errcode(db_), m, QString::fromLatin1(sql), errores, ruta_);
         return false;
     }
 
@@ -818,12 +878,19 @@ private:
                         return;
                     }
                 }
-                anotarFallo(codigo, msg, original, errores);
+                anotarFallo(codigo, msg, original, errores, ruta_);
                 return;
             }
             if (!st) {  // only blanks or comments left
                 p = cola;
                 continue;
+            }
+            // Reads may go on in a transaction the engine ended; writes would
+            // land in autocommit, outside it.
+            if (perdida_ && !sqlite3_stmt_readonly(st)) {
+                sqlite3_finalize(st);
+                errores.Add(entrada(num::ErrorEnComando, kTransaccionPerdida, "25000", 3930));
+                return;
             }
             const QString sqlSentencia = QString::fromUtf8(sqlite3_sql(st));
             const QString primera = primeraPalabra(sqlSentencia);
@@ -868,7 +935,7 @@ private:
             if (rc != SQLITE_DONE) {
                 const int codigo = sqlite3_extended_errcode(db_);
                 const QString msg = QString::fromUtf8(sqlite3_errmsg(db_));
-                anotarFallo(codigo, msg, sqlSentencia, errores);
+                anotarFallo(codigo, msg, sqlSentencia, errores, ruta_);
                 if (guardar) r.filas.clear();
             } else if (cambia) {
                 // Rows changed through a view's INSTEAD OF trigger are not in
@@ -917,6 +984,7 @@ private:
     QString ruta_;
     QString base_;
     int nivel_ = 0;
+    bool perdida_ = false;   // the engine ended the transaction; only ROLLBACK is accepted
     long tiempoEspera_ = 30;
     qint64 limiteMs_ = 0;
     QElapsedTimer reloj_;

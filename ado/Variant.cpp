@@ -67,18 +67,21 @@ double valorNumerico(const QString& texto)
     while (i < n && blanco(texto[i])) ++i;
     if (i + 1 < n && texto[i] == QLatin1Char('&') && (texto[i + 1] == QLatin1Char('H') || texto[i + 1] == QLatin1Char('h'))) {
         i += 2;
-        qint64 v = 0;
-        bool alguno = false;
+        // Unsigned and capped: a long run of digits must not overflow.
+        quint64 v = 0;
+        bool alguno = false, desborde = false;
         while (i < n) {
             const int d = QStringLiteral("0123456789ABCDEF").indexOf(texto[i].toUpper());
             if (d < 0) break;
-            v = v * 16 + d;
+            if (v > (~quint64(0) >> 4)) desborde = true;
+            else v = v * 16 + static_cast<quint64>(d);
             alguno = true;
             ++i;
         }
         if (!alguno) return 0;
+        if (desborde) return static_cast<double>(~quint64(0));
         // Eight hex digits are a signed 32-bit value, as the classic &H literal.
-        if (v <= 0xFFFFFFFFLL && v > 0x7FFFFFFFLL) v -= 0x100000000LL;
+        if (v <= 0xFFFFFFFFULL && v > 0x7FFFFFFFULL) return static_cast<double>(static_cast<qint64>(v) - 0x100000000LL);
         return static_cast<double>(v);
     }
     QString num;

@@ -514,9 +514,11 @@ void FrmPermutal::Grabar()
         QString sql = QStringLiteral("SELECT Razon_Social, (CALLE + ' ' + NUMERO + ' ' + PISO  + ' ' + DEPARTAMENTO ) AS Domicilio, Telefono, "
                                      "Localidad, Provincia, CPostal, Documento_Tipo, Numero_Documento,IVA FROM VT_PROVEEDORES WHERE CODIGO='")
                       + datos::comillas(codigo) + QStringLiteral("'");
+        bool cabecera = false;
         if (!hacer([&] { db.AbrirRecordset(sql, rs, nullptr, 0, 1); })) return;
         if (!hacer([&] {
                 if (!rs || rs->State() == 0 || rs->eof()) return;
+                cabecera = true;
                 auto campo = [&](const char* nombre) { return texto(rs->Fields(QString::fromLatin1(nombre)).Value()); };
                 auto literal = [](const QString& v) { return datos::comillas(v); };
                 lote += QStringLiteral("UPDATE C_MV_CPTE SET CUENTA='") + literal(codigo) + QStringLiteral("', ")
@@ -533,6 +535,13 @@ void FrmPermutal::Grabar()
             }))
             return;
         if (!hacer([&] { db.CierraRecordset(rs); rs.reset(); progreso(80); })) return;
+        // Without the supplier's row the header would keep the old supplier while
+        // the other rows moved: nothing is sent.
+        if (!cabecera) {
+            avisar(QStringLiteral("No se pudieron leer los datos del proveedor ") + codigo
+                   + QStringLiteral(" en VT_PROVEEDORES. La OC no fue modificada."));
+            return;
+        }
     }
 
     // Receiving report: its stock rows follow the order, once the operator

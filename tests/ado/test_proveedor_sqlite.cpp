@@ -169,14 +169,14 @@ TEST_F(ProveedorSqlite, FallosConNumerosDeSqlServer)
     };
     const C casos[] = {
         {"UPDATE CLIENTES SET NOMBRE = 'Nombre demasiado largo' WHERE CODIGO = 'A1'", num::Integridad, "22001",
-         {nativo::Truncado, nativo::SentenciaTerminada}, "String or binary data would be truncated."},
+         {nativo::Truncado, nativo::SentenciaTerminada}, "Los datos de cadena o binarios se truncarían."},
         {"UPDATE CLIENTES SET VISITAS = -1 WHERE CODIGO = 'A1'", num::Integridad, "23000", {nativo::Restriccion, nativo::SentenciaTerminada},
          "CK_VISITAS"},
         {"INSERT INTO PEDIDOS VALUES (2, 'ZZ')", num::Integridad, "23000", {nativo::Restriccion, nativo::SentenciaTerminada}, "FOREIGN KEY"},
         {"INSERT INTO PEDIDOS (ID) VALUES (3)", num::Integridad, "23000", {515, nativo::SentenciaTerminada}, "CLIENTE"},
-        {"SELECT * FROM NO_HAY", num::TablaNoExiste, "42S02", {nativo::ObjetoInvalido}, "Invalid object name 'NO_HAY'."},
+        {"SELECT * FROM NO_HAY", num::TablaNoExiste, "42S02", {nativo::ObjetoInvalido}, "El nombre de objeto 'NO_HAY' no es válido."},
         {"SELECT FALTA FROM CLIENTES", num::ErrorEnComando, "42S22", {nativo::ColumnaInvalida}, "FALTA"},
-        {"UPDATE CLIENTES SET = 1", num::ErrorEnComando, "42000", {nativo::Sintaxis}, "Incorrect syntax"},
+        {"UPDATE CLIENTES SET = 1", num::ErrorEnComando, "42000", {nativo::Sintaxis}, "Sintaxis incorrecta"},
         {"COMMIT TRANSACTION", num::ErrorEnComando, "25000", {3902}, "COMMIT"},
         {"ROLLBACK TRANSACTION", num::ErrorEnComando, "25000", {3903}, "ROLLBACK"},
     };
@@ -440,4 +440,78 @@ TEST_F(ProveedorSqlite, DialectoDeLaSuiteDeExtremoAExtremo)
     // parser reports where the UPDATE begins and the two run apart.
     EXPECT_TRUE(lote(QStringLiteral("EXPLAIN UPDATE CLIENTES SET VISITAS = 1\r\nUPDATE CLIENTES SET VISITAS = 8 WHERE CODIGO = 'A1'")).empty());
     EXPECT_EQ(valor(QStringLiteral("SELECT SUM(VISITAS) FROM CLIENTES")), QStringLiteral("8"));
+}
+
+// A write that never ends: a trigger counting without a limit until the
+// command time-out interrupts it.
+const char* kDisparadorLento = R"(
+CREATE TRIGGER LENTO AFTER UPDATE OF PESO ON CLIENTES BEGIN
+  SELECT max(x) FROM (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT x FROM c);
+END;
+)";
+
+// A time-out stops the batch where it happens: the statements after it never
+// run in autocommit, the transaction waits for the caller's ROLLBACK, and a
+// COMMIT cannot land what is left of it.
+TEST_F(ProveedorSqlite, TiempoAgotadoDetieneElLoteYLaTransaccionEsperaElRollback)
+{
+    prueba::ejecutarSqlite(archivo_, QString::fromUtf8(kDisparadorLento));
+    cnn_.setCommandTimeout(1);
+    const QString antes = valor(QStringLiteral("SELECT group_concat(CODIGO || NOMBRE || VISITAS || PESO, '|') FROM CLIENTES"));
+    for (const char* cierre : {"COMMIT TRANSACTION", "ROLLBACK TRANSACTION"}) {
+        SCOPED_TRACE(cierre);
+        const auto e = lote(QStringLiteral("BEGIN TRANSACTION\r\nUPDATE CLIENTES SET VISITAS = 9 WHERE CODIGO = 'A1'\r\n"
+                                           "UPDATE CLIENTES SET PESO = 2 WHERE CODIGO = 'B2'\r\nUPDATE CLIENTES SET NOMBRE = 'zz' WHERE CODIGO = 'C3'\r\n"));
+        ASSERT_GE(e.size(), 1u);
+        EXPECT_EQ(e[0].Number, static_cast<int32_t>(0x80040E31u));
+        EXPECT_EQ(e[0].Description, QStringLiteral("Se agotó el tiempo de espera de la consulta."));
+        // The statement after the time-out did not run, not even in autocommit.
+        EXPECT_EQ(valor(QStringLiteral("SELECT NOMBRE FROM CLIENTES WHERE CODIGO = 'C3'")), QStringLiteral("Carla"));
+        const auto fin = lote(QString::fromLatin1(cierre));
+        if (QByteArray(cierre).startsWith("COMMIT")) {
+            ASSERT_EQ(fin.size(), 1u);
+            EXPECT_EQ(fin[0].NativeError, 3930);
+            EXPECT_TRUE(lote(QStringLiteral("ROLLBACK TRANSACTION")).empty());
+        } else {
+            EXPECT_TRUE(fin.empty()) << fin[0].Description.toStdString();
+        }
+        EXPECT_EQ(valor(QStringLiteral("SELECT group_concat(CODIGO || NOMBRE || VISITAS || PESO, '|') FROM CLIENTES")), antes);
+        // The connection works on afterwards, with transactions of its own.
+        EXPECT_TRUE(lote(QStringLiteral("BEGIN TRANSACTION\r\nUPDATE CLIENTES SET VISITAS = 4 WHERE CODIGO = 'A1'\r\nROLLBACK TRANSACTION")).empty());
+    }
+}
+
+// Faults of the database file reach the operator in Spanish, naming the file.
+TEST_F(ProveedorSqlite, ArchivoDeSoloLecturaOBorradoSeNombra)
+{
+    struct Caso {
+        const char* nombre;
+        const char* danar;      // what happens to the file (or connection) while it is open
+        const char* texto;
+    };
+    // Root writes any file whatever its mode: read-only is the connection's own.
+    const Caso casos[] = {
+        {"solo lectura", "PRAGMA query_only = 1", "es de solo lectura"},
+        {"borrado", nullptr, "fue movido, reemplazado o borrado"},
+        {"reemplazado", "", "fue movido, reemplazado o borrado"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        if (cnn_.State() == adStateOpen) cnn_.Close();
+        QFile::remove(archivo_);
+        prueba::ejecutarSqlite(archivo_, QString::fromUtf8(kEsquema));
+        cnn_.Open(kConexion);
+        if (!c.danar) {
+            QFile::remove(archivo_);
+        } else if (!*c.danar) {
+            QFile::rename(archivo_, archivo_ + QStringLiteral(".viejo"));
+            QFile::copy(archivo_ + QStringLiteral(".viejo"), archivo_);
+        } else {
+            lote(QString::fromUtf8(c.danar));
+        }
+        const auto e = lote(QStringLiteral("UPDATE CLIENTES SET VISITAS = 5 WHERE CODIGO = 'A1'"));
+        ASSERT_FALSE(e.empty());
+        EXPECT_TRUE(e[0].Description.contains(QString::fromUtf8(c.texto))) << e[0].Description.toStdString();
+        EXPECT_TRUE(e[0].Description.contains(QFileInfo(archivo_).fileName())) << e[0].Description.toStdString();
+    }
 }

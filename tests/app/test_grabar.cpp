@@ -292,3 +292,92 @@ TEST_F(GrabarFallido, SeDeshaceYMuestraElPrimerError)
 }
 
 }  // namespace
+
+namespace {
+
+// Saves that must land whole or not at all: each case spoils the save in its
+// own way, and afterwards the order is entirely on its old supplier and the
+// operator has read why, in Spanish, with no "Proceso Finalizado".
+class GrabarSinMitades : public Grabar {
+protected:
+    void grabarYComprobarQueNadaCambio(const QString& codigo, const QString& mensaje)
+    {
+        escribirOC(kOcRecibidaSola);
+        escribir(proveedor(), codigo);
+        enter(proveedor());
+        ASSERT_TRUE(op->mensajes().isEmpty()) << op->mensajes().join(QLatin1Char('\n')).toStdString();
+        const QByteArray antes = huellaBase(base());
+        const QString cuenta = columna(QStringLiteral("SELECT CUENTA FROM C_MV_CPTE WHERE TC='OC' AND IDCOMPROBANTE=?"), {kOcRecibidaSola});
+        QTest::keyClick(proveedor(), Qt::Key_F2);
+        pendientes();
+        const QStringList m = op->mensajes();
+        ASSERT_EQ(m.size(), 2) << m.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(m[1], mensaje);
+        EXPECT_EQ(op->llamadas[1].botones, kCriticoOK);
+        EXPECT_FALSE(m.contains(QStringLiteral("Proceso Finalizado")));
+        EXPECT_EQ(huellaBase(base()), antes);
+        for (const char* t : {"C_MV_CPTETAREAS", "C_MV_CPTE_OBSERV", "C_MV_CPTEINSUMOS", "C_MV_CPTE"})
+            EXPECT_EQ(columna(QStringLiteral("SELECT DISTINCT CUENTA FROM %1 WHERE TC='OC' AND IDCOMPROBANTE=?").arg(QLatin1String(t)), {kOcRecibidaSola}),
+                      cuenta) << t;
+        EXPECT_EQ(columna(QStringLiteral("SELECT DISTINCT CUENTAPROVEEDOR FROM MV_STOCK WHERE TC='IR' AND IDCOMPROBANTE=?"), {kIrSolo}), cuenta);
+        // The connection is usable for the next save: no transaction left open.
+        QString prueba = QStringLiteral("BEGIN TRANSACTION\r\nCOMMIT TRANSACTION");
+        long n = 0;
+        datos::gDB().EjecutaConsultaSQL(prueba, n);
+        EXPECT_TRUE(datos::gDB().gCnn().errors().empty());
+    }
+};
+
+class GrabarConTiempoAgotado : public GrabarSinMitades {
+protected:
+    void prepararBase() override
+    {
+        // The second statement of the batch (the observations) never ends.
+        prueba::ejecutarSqlite(base(), QStringLiteral("CREATE TRIGGER LENTO AFTER UPDATE ON C_MV_CPTE_OBSERV BEGIN "
+                                                      "SELECT max(x) FROM (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT x FROM c); END;"));
+    }
+};
+
+TEST_F(GrabarConTiempoAgotado, ElLoteSeDetieneYSeDeshaceEntero)
+{
+    datos::gDB().gCnn().setCommandTimeout(1);
+    grabarYComprobarQueNadaCambio(QStringLiteral("P00003"), QStringLiteral("Se agotó el tiempo de espera de la consulta."));
+}
+
+class GrabarProveedorIlegible : public GrabarSinMitades {
+protected:
+    void prepararBase() override
+    {
+        // Found by the check (which trims the stored code), not by the save's read.
+        ejecutarConValores(base(),
+                           QStringLiteral("INSERT INTO VT_PROVEEDORES (CODIGO, Razon_Social, CALLE, NUMERO, Provincia, IVA) VALUES (' P07777', 'Con blanco S.A.', 'Calle', '1', 'BA', 'RI')"),
+                           {});
+    }
+};
+
+TEST_F(GrabarProveedorIlegible, NoSeEnviaNadaYSeDiceCon)
+{
+    grabarYComprobarQueNadaCambio(QStringLiteral("P07777"),
+                                  QStringLiteral("No se pudieron leer los datos del proveedor P07777 en VT_PROVEEDORES. La OC no fue modificada."));
+}
+
+// A password that holds the word ORACLE is only a password: the save reads the
+// receiving report in the session's own dialect and moves the stock rows too.
+TEST_F(Grabar, ClaveConOracleNoCambiaElDialecto)
+{
+    datos::DB_Dll& db = datos::gDB();
+    db.gCnn().Close();
+    db.gOpenFlag = false;
+    db.gUserPassWord = QStringLiteral("MiOracle2024");
+    db.OpenServerADODB(false, 3, QString(), false, true);
+    ASSERT_TRUE(db.gOpenFlag);
+    ASSERT_TRUE(db.gConnString.contains(QLatin1String("MiOracle2024")));
+    op->llamadas.clear();
+    grabar(kOcRecibidaSola, QStringLiteral("P00003"));
+    EXPECT_EQ(op->mensajes().value(1), QStringLiteral("Proceso Finalizado")) << op->mensajes().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(columna(QStringLiteral("SELECT DISTINCT CUENTAPROVEEDOR FROM MV_STOCK WHERE TC='IR' AND IDCOMPROBANTE=?"), {kIrSolo}),
+              QStringLiteral("P00003"));
+    for (const Sentencia& s : sentencias()) EXPECT_FALSE(s.sql.contains(QLatin1String("ROWNUM"))) << s.sql.toStdString();
+}
+
+}  // namespace
