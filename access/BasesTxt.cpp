@@ -104,16 +104,20 @@ void RegistraConexion(const QString& Nombre, const QString& Dbname, const QStrin
                          QStringLiteral("RegistraConexion"));
 }
 
-QStringList LeeCampos(const QString& t)
+namespace {
+// The fields of the text, in order, handed to campo one by one: a damaged file
+// of nothing but separators must not become millions of fields held at once.
+template <typename F>
+void recorrerCampos(const QString& t, F&& campo)
 {
-    QStringList campos;
+    qsizetype campos = 0;
     const qsizetype n = t.size();
     qsizetype i = 0;
     bool trasComa = false;
     while (i < n) {
         // A line left wholly blank between records holds no field (a hand-edited
         // file must not shift every record after it).
-        if (campos.size() % 5 == 0 && !trasComa) {
+        if (campos % 5 == 0 && !trasComa) {
             qsizetype j = i;
             while (j < n && esBlanco(t[j])) ++j;
             if (j < n && esFinDeLinea(t[j])) {
@@ -123,22 +127,23 @@ QStringList LeeCampos(const QString& t)
             if (j >= n) break;
         }
         while (i < n && esBlanco(t[i])) ++i;
-        QString campo;
+        QString valor;
         if (i < n && t[i] == QLatin1Char('"')) {
             ++i;
             qsizetype fin = t.indexOf(QLatin1Char('"'), i);
             if (fin < 0) fin = n;
-            campo = t.mid(i, fin - i);
+            valor = t.mid(i, fin - i);
             i = qMin(fin + 1, n);
             while (i < n && !esFinDeCampo(t[i])) ++i;   // anything after the closing quote is passed over
         } else {
             qsizetype j = i;
             while (j < n && !esFinDeCampo(t[j])) ++j;
-            campo = t.mid(i, j - i);
-            while (!campo.isEmpty() && esBlanco(campo.back())) campo.chop(1);
+            valor = t.mid(i, j - i);
+            while (!valor.isEmpty() && esBlanco(valor.back())) valor.chop(1);
             i = j;
         }
-        campos << campo;
+        campo(std::move(valor));
+        ++campos;
         trasComa = false;
         if (i < n) {
             if (t[i] == QLatin1Char(',')) {
@@ -151,18 +156,35 @@ QStringList LeeCampos(const QString& t)
             }
         }
     }
-    if (trasComa) campos << QString();   // "a," ends with an empty field
+    if (trasComa) campo(QString());   // "a," ends with an empty field
+}
+}  // namespace
+
+QStringList LeeCampos(const QString& t)
+{
+    QStringList campos;
+    recorrerCampos(t, [&](QString c) { campos << std::move(c); });
     return campos;
 }
 
 std::vector<RegistroBase> LeeRegistros(const QByteArray& bytes)
 {
-    QStringList campos = LeeCampos(velmora::desdeCp1252(bytes));
-    while (campos.size() % 5 != 0) campos << QString();
     std::vector<RegistroBase> registros;
-    registros.reserve(campos.size() / 5);
-    for (qsizetype i = 0; i + 4 < campos.size(); i += 5)
-        registros.push_back({campos[i], campos[i + 1], campos[i + 2], campos[i + 3], campos[i + 4]});
+    QString actual[5];
+    int k = 0;
+    // A record wholly blank can be neither listed nor found: it is not kept.
+    auto cerrar = [&] {
+        bool blanco = true;
+        for (const QString& c : actual) blanco = blanco && c.trimmed().isEmpty();
+        if (!blanco) registros.push_back({actual[0], actual[1], actual[2], actual[3], actual[4]});
+        for (QString& c : actual) c.clear();
+        k = 0;
+    };
+    recorrerCampos(velmora::desdeCp1252(bytes), [&](QString c) {
+        actual[k++] = std::move(c);
+        if (k == 5) cerrar();
+    });
+    if (k > 0) cerrar();   // a short last record gets empty fields
     return registros;
 }
 

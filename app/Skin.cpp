@@ -5,8 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QWidget>
 #include <algorithm>
+#include <functional>
+#include <vector>
 
 namespace app {
 
@@ -68,11 +71,44 @@ QMap<QString, QString> SkinFramework::LeeColores(const QString& archivo)
 
 QString SkinFramework::SustituyeColores(const QString& hoja, const QMap<QString, QString>& colores)
 {
-    QStringList nombres = colores.keys();
-    // "@fondoClaro" must not be taken for "@fondo" followed by "Claro".
-    std::sort(nombres.begin(), nombres.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
-    QString r = hoja;
-    for (const QString& n : nombres) r.replace(QLatin1Char('@') + n, colores.value(n), Qt::CaseInsensitive);
+    // One pass over the sheet: a settings file of many entries must not cost a
+    // pass each. At every "@" the longest name that follows wins ("@fondoClaro"
+    // is not "@fondo" followed by "Claro"); names ignore case.
+    QHash<QString, QString> porNombre;
+    std::vector<qsizetype> largos;
+    for (auto i = colores.cbegin(); i != colores.cend(); ++i) {
+        if (i.key().isEmpty()) continue;
+        const QString clave = i.key().toCaseFolded();
+        if (porNombre.contains(clave)) continue;   // the first in the table's order, as before
+        porNombre.insert(clave, i.value());
+        largos.push_back(i.key().size());
+    }
+    std::sort(largos.begin(), largos.end(), std::greater<>());
+    largos.erase(std::unique(largos.begin(), largos.end()), largos.end());
+
+    QString r;
+    r.reserve(hoja.size());
+    qsizetype i = 0;
+    while (i < hoja.size()) {
+        const qsizetype arroba = hoja.indexOf(QLatin1Char('@'), i);
+        if (arroba < 0) {
+            r += QStringView(hoja).mid(i);
+            break;
+        }
+        r += QStringView(hoja).mid(i, arroba - i);
+        i = arroba + 1;
+        bool hallado = false;
+        for (qsizetype largo : largos) {
+            if (i + largo > hoja.size()) continue;
+            const auto valor = porNombre.constFind(hoja.mid(i, largo).toCaseFolded());
+            if (valor == porNombre.cend()) continue;
+            r += *valor;
+            i += largo;
+            hallado = true;
+            break;
+        }
+        if (!hallado) r += QLatin1Char('@');
+    }
     return r;
 }
 

@@ -16,6 +16,8 @@ namespace consulta {
 namespace {
 
 constexpr Qt::CaseSensitivity CI = Qt::CaseInsensitive;
+// The widest column a list can show (32 767 pixels at the classic 15 twips a pixel).
+constexpr double kAnchoMaximoTwips = 32767.0 * 15.0;
 
 // The two quoted fields of a line (quotes removed); fewer when the line has fewer.
 QStringList camposAnchos(const QString& linea)
@@ -80,6 +82,8 @@ void Lib_FrmCons3::LeeAnchosColumnas()
             const qsizetype barra = anchos.indexOf(QLatin1Char('|'));
             if (barra < 0) return;
             const double w = velmora::TextoANumero(anchos.left(barra));
+            // A width no column can take fails as setting it would: the reading ends.
+            if (!(w >= 0 && w <= kAnchoMaximoTwips)) return;
             lista_->header()->resizeSection(i - 1, twipsAPixeles(w));
             anchos = anchos.mid(barra + 1);
         }
