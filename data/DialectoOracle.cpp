@@ -220,10 +220,11 @@ QString ORACLE_Dicc(const QString& valor, const QString& cadenaConexion)
     for (const char* l : len) w = palabras(w, QString::fromLatin1(l), QStringLiteral(" LENGTH("));
 
     {
-        const escaner::Lectura l(w);
-        for (qsizetype i = 0; i < w.size(); ++i) {
+        const QString leido = w;   // the reading views this copy while w changes
+        const escaner::Lectura l(leido);
+        for (qsizetype i = 0; i < leido.size(); ++i) {
             if (l.zona(i) != escaner::Zona::Nombre) continue;
-            if (w[i] == QLatin1Char('[') || w[i] == QLatin1Char(']')) w[i] = QLatin1Char('"');
+            if (leido[i] == QLatin1Char('[') || leido[i] == QLatin1Char(']')) w[i] = QLatin1Char('"');
         }
     }
 

@@ -55,7 +55,7 @@ bool Lectura::enAlcance(qsizetype desde, qsizetype largo, Alcance a) const
     return true;
 }
 
-qsizetype Lectura::busca(QStringView que, qsizetype desde, Alcance a) const
+qsizetype Lectura::busca(const QString& que, qsizetype desde, Alcance a) const
 {
     if (que.isEmpty()) return -1;
     qsizetype p = sql_.indexOf(que, qMax<qsizetype>(0, desde), Qt::CaseInsensitive);
@@ -66,7 +66,7 @@ qsizetype Lectura::busca(QStringView que, qsizetype desde, Alcance a) const
     return -1;
 }
 
-qsizetype Lectura::buscaPalabra(QStringView palabra, qsizetype desde, bool soloNivelCero) const
+qsizetype Lectura::buscaPalabra(const QString& palabra, qsizetype desde, bool soloNivelCero) const
 {
     for (const Tramo& t : tramos_) {
         if (!t.palabra || t.inicio < desde) continue;
@@ -94,7 +94,7 @@ qsizetype Lectura::buscaClausula(std::initializer_list<const char*> palabras, qs
     return -1;
 }
 
-bool contiene(QStringView sql, QStringView que, Alcance a)
+bool contiene(QStringView sql, const QString& que, Alcance a)
 {
     return Lectura(sql).contiene(que, a);
 }
@@ -104,7 +104,7 @@ qsizetype clausula(QStringView sql, std::initializer_list<const char*> palabras)
     return Lectura(sql).buscaClausula(palabras);
 }
 
-QString reemplaza(QStringView sql, QStringView que, QStringView por, Alcance a)
+QString reemplaza(QStringView sql, const QString& que, const QString& por, Alcance a)
 {
     if (que.isEmpty()) return sql.toString();
     const Lectura l(sql);

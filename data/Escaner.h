@@ -31,8 +31,8 @@ public:
 
     // First occurrence of que (ignoring case) at or after desde whose every
     // character lies in the given scope; -1 when none.
-    qsizetype busca(QStringView que, qsizetype desde = 0, Alcance a = Alcance::Codigo) const;
-    bool contiene(QStringView que, Alcance a = Alcance::Codigo) const { return busca(que, 0, a) >= 0; }
+    qsizetype busca(const QString& que, qsizetype desde = 0, Alcance a = Alcance::Codigo) const;
+    bool contiene(const QString& que, Alcance a = Alcance::Codigo) const { return busca(que, 0, a) >= 0; }
 
     // Start of the first clause made of these words (e.g. ORDER BY) at
     // parenthesis depth 0, the words whole and apart only by blanks or
@@ -40,7 +40,7 @@ public:
     qsizetype buscaClausula(std::initializer_list<const char*> palabras, qsizetype desde = 0) const;
 
     // Start of the first whole word equal to palabra (ignoring case) in code; -1 when none.
-    qsizetype buscaPalabra(QStringView palabra, qsizetype desde = 0, bool soloNivelCero = false) const;
+    qsizetype buscaPalabra(const QString& palabra, qsizetype desde = 0, bool soloNivelCero = false) const;
 
 private:
     bool enAlcance(qsizetype desde, qsizetype largo, Alcance a) const;
@@ -55,12 +55,12 @@ private:
 };
 
 // Shorthands over one reading.
-bool contiene(QStringView sql, QStringView que, Alcance a = Alcance::Codigo);
+bool contiene(QStringView sql, const QString& que, Alcance a = Alcance::Codigo);
 qsizetype clausula(QStringView sql, std::initializer_list<const char*> palabras);
 
 // Every occurrence of que (ignoring case) within the scope replaced by por;
 // text inside literals and comments is left as it is. An empty que changes nothing.
-QString reemplaza(QStringView sql, QStringView que, QStringView por, Alcance a = Alcance::CodigoYNombres);
+QString reemplaza(QStringView sql, const QString& que, const QString& por, Alcance a = Alcance::CodigoYNombres);
 
 // The statement's shape: every literal replaced by one placeholder, blanks
 // and comments kept. Two statements with equal skeletons differ only in
