@@ -524,8 +524,11 @@ private:
         for (size_t i = 0; i < tok_.size(); ++i) {
             const Token& x = tok_[i];
             QString& o = salida_[i];
-            if (x.tipo == TipoToken::Cadena && !o.isEmpty() && o[0] != QLatin1Char('\'')) {
-                o.remove(0, 1);  // N'...' is just a literal here
+            if (x.tipo == TipoToken::Cadena && !o.isEmpty() && o[0] != QLatin1Char('\'')) o.remove(0, 1);  // N'...' is just a literal here
+            if (x.tipo == TipoToken::Cadena && o.contains(QChar(0)) && o.size() >= 2 && o.endsWith(QLatin1Char('\''))) {
+                // SQLite's parser stops at a NUL; SQL Server keeps it in the value.
+                o.replace(QChar(0), QStringLiteral("' || char(0) || '"));
+                o = QLatin1Char('(') + o + QLatin1Char(')');
             } else if (x.tipo == TipoToken::Citado && !o.isEmpty() && o[0] != QLatin1Char('"')) {
                 const QChar cierre = o[0] == QLatin1Char('[') ? QLatin1Char(']') : QLatin1Char('`');
                 QString dentro = o.mid(1);

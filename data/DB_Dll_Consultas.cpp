@@ -1,5 +1,6 @@
 // Ready-made table queries and schema helpers of DB_Dll.
 #include "DB_Dll.h"
+#include "Escaner.h"
 
 #include "Literales.h"
 #include "Pasos.h"
@@ -86,7 +87,7 @@ bool DB_Dll::ExisteEnTablaST(const QString& Tabla, const QString& ValorBuscado, 
         texto = QStringLiteral("SELECT * FROM ") + Tabla + QStringLiteral(" with(nolock)   WHERE ") + CondicionClave(FormaClave::ST, Campo, ValorBuscado, Tipodato);
     else
         texto = QStringLiteral("SELECT * FROM ") + Tabla + QStringLiteral(" with(nolock)  ")
-                + (Condicion.contains(QLatin1String(" WHERE "), Qt::CaseInsensitive) ? QStringLiteral(" ") : QStringLiteral(" WHERE ")) + Condicion;
+                + (escaner::contiene(Condicion, QStringLiteral(" WHERE ")) ? QStringLiteral(" ") : QStringLiteral(" WHERE ")) + Condicion;
     return consultaExiste(texto, Lrcs, SoloLectura, false, true);
 }
 
@@ -99,7 +100,7 @@ bool DB_Dll::ExisteEnTabla(const QString& Tabla, const QString& ValorBuscado, co
                 + QStringLiteral(" with(nolock)  WHERE ") + CondicionClave(FormaClave::Existe, Campo, ValorBuscado, Tipodato);
     else
         texto = QStringLiteral("SELECT TOP 1 * FROM ") + Tabla + QStringLiteral(" with(nolock) ")
-                + (Condicion.contains(QLatin1String(" WHERE "), Qt::CaseInsensitive) ? QStringLiteral(" ") : QStringLiteral(" WHERE ")) + Condicion;
+                + (escaner::contiene(Condicion, QStringLiteral(" WHERE ")) ? QStringLiteral(" ") : QStringLiteral(" WHERE ")) + Condicion;
     texto = SS_TSinonimos(texto);
     return consultaExiste(texto, Lrcs, SoloLectura, true, false);
 }

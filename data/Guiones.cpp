@@ -1,4 +1,5 @@
 #include "Guiones.h"
+#include "Escaner.h"
 
 #include "Literales.h"
 #include "Pasos.h"
@@ -63,7 +64,7 @@ void GeneraSentencia(std::vector<CampoSentencia>& campos, std::vector<QString>& 
     } else {
         QStringList asignaciones;
         for (const CampoSentencia& c : campos) asignaciones << c.columna + QStringLiteral(" = ") + c.valor;
-        if (!condicion.contains(QLatin1String("WHERE"), Qt::CaseInsensitive)) condicion = QStringLiteral(" WHERE ") + condicion;
+        if (!escaner::contiene(condicion, QStringLiteral("WHERE"))) condicion = QStringLiteral(" WHERE ") + condicion;
         sentencia = QStringLiteral("UPDATE ") + tabla + QStringLiteral(" SET ") + asignaciones.join(QLatin1Char(',')) + QStringLiteral(" ")
                     + condicion;
     }

@@ -515,3 +515,15 @@ TEST_F(ProveedorSqlite, ArchivoDeSoloLecturaOBorradoSeNombra)
         EXPECT_TRUE(e[0].Description.contains(QFileInfo(archivo_).fileName())) << e[0].Description.toStdString();
     }
 }
+
+// A NUL inside a literal stays in the value, as on SQL Server (SQLite's parser
+// would otherwise stop there and refuse the statement).
+TEST_F(ProveedorSqlite, NulDentroDeUnLiteral)
+{
+    const QString dato = QStringLiteral("a") + QChar(0) + QStringLiteral("'b");
+    EXPECT_TRUE(lote(QStringLiteral("UPDATE CLIENTES SET NOTAS = '") + QString(dato).replace(QLatin1Char('\''), QStringLiteral("''"))
+                     + QStringLiteral("' WHERE CODIGO = 'A1'"))
+                    .empty());
+    EXPECT_EQ(valor(QStringLiteral("SELECT hex(NOTAS) FROM CLIENTES WHERE CODIGO = 'A1'")), QStringLiteral("61002762"));
+    EXPECT_EQ(valor(QStringLiteral("SELECT COUNT(*) FROM CLIENTES WHERE NOTAS LIKE 'a") + QChar(0) + QStringLiteral("%'")), QStringLiteral("1"));
+}
