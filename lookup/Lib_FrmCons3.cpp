@@ -21,6 +21,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShowEvent>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionViewItem>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -73,7 +77,8 @@ Lib_FrmCons3::Lib_FrmCons3(QWidget* parent) : QDialog(parent), modelo_(std::make
 {
     setWindowTitle(QStringLiteral("Consulta..."));
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setSizeGripEnabled(true);
+    // Resized by its frame: a size grip would sit on "&Nueva Busqueda".
+    setSizeGripEnabled(false);
     resize(640, 420);
 
     auto* raiz = new QVBoxLayout(this);
@@ -108,6 +113,9 @@ Lib_FrmCons3::Lib_FrmCons3(QWidget* parent) : QDialog(parent), modelo_(std::make
     lista_->setModel(modelo_.get());
     lista_->header()->setStretchLastSection(false);
     lista_->header()->setSectionsClickable(true);
+    // Titles are measured with room for the sort arrow a header click shows.
+    lista_->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    lista_->header()->setSortIndicatorShown(true);
     lista_->header()->setSectionsMovable(false);
     panel->addWidget(lista_, 1);
     raiz->addWidget(picFields_, 1);
@@ -126,15 +134,13 @@ Lib_FrmCons3::Lib_FrmCons3(QWidget* parent) : QDialog(parent), modelo_(std::make
     barra_->addWidget(cmdNueva_);
     raiz->addWidget(frame1);
 
+    // Enter on a focused button presses that button; anywhere else it accepts.
+    for (QPushButton* b : {cmdTodos_, cmdNuevo_, cmdAceptar_, cmdCancelar_, cmdNueva_}) b->setAutoDefault(true);
     cmdAceptar_->setDefault(true);
-    cmdAceptar_->setAutoDefault(true);
-    cmdCancelar_->setAutoDefault(false);
-    cmdNueva_->setAutoDefault(false);
-    cmdTodos_->setAutoDefault(false);
-    cmdNuevo_->setAutoDefault(false);
 
     crearCaja(0)->setToolTip(QStringLiteral("F5 realiza nueva busqueda"));
     filaCajas->setFixedHeight(cajas_[0]->sizeHint().height());
+    ordenTabulacion();
 
     connect(cmdAceptar_, &QPushButton::clicked, this, &Lib_FrmCons3::aceptar);
     connect(cmdCancelar_, &QPushButton::clicked, this, &Lib_FrmCons3::cancelar);
@@ -182,11 +188,62 @@ QComboBox* Lib_FrmCons3::crearCaja(int i)
         if (c->lineEdit()) c->lineEdit()->installEventFilter(this);
         connect(c, &QComboBox::editTextChanged, this, [this, n] { cambioCaja(n); });
         connect(c, &QComboBox::activated, this, [this, n] { cambioCaja(n); });
-        if (n > 0) QWidget::setTabOrder(cajas_.back(), c);
         cajas_.push_back(c);
         cajaDesenfocada(n);
     }
+    ordenTabulacion();
     return cajas_[static_cast<size_t>(i)];
+}
+
+void Lib_FrmCons3::ordenTabulacion()
+{
+    // Search boxes, the list, then the buttons from the bottom bar up.
+    if (!cmdAceptar_) return;   // still building
+    std::vector<QWidget*> orden(cajas_.begin(), cajas_.end());
+    for (QWidget* w : std::initializer_list<QWidget*>{lista_, cmdAceptar_, cmdCancelar_, cmdNueva_, cmdTodos_, cmdNuevo_}) orden.push_back(w);
+    for (size_t i = 1; i < orden.size(); ++i) QWidget::setTabOrder(orden[i - 1], orden[i]);
+}
+
+void Lib_FrmCons3::showEvent(QShowEvent* ev)
+{
+    QDialog::showEvent(ev);
+    if (ev->spontaneous()) return;
+    // The keyboard starts where the operator types: the list (its letters go
+    // to the search box), or the first search box when it holds a filter.
+    if (!FiltroInicial.trimmed().isEmpty() && caja(0) && caja(0)->isVisible()) caja(0)->setFocus(Qt::OtherFocusReason);
+    else lista_->setFocus(Qt::OtherFocusReason);
+}
+
+int Lib_FrmCons3::anchoMinimoColumna(int columna, int letras) const
+{
+    const QString muestra(letras, QLatin1Char('X'));
+    // The cell as the list draws it: its font, its margins, its check box.
+    lista_->ensurePolished();
+    QStyleOptionViewItem celda;
+    celda.initFrom(lista_->viewport());
+    celda.font = lista_->font();
+    celda.fontMetrics = QFontMetrics(celda.font);
+    celda.text = muestra;
+    celda.features = QStyleOptionViewItem::HasDisplay;
+    if (columna == 0 && modelo_->casillas()) celda.features |= QStyleOptionViewItem::HasCheckIndicator;
+    celda.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    celda.textElideMode = lista_->textElideMode();
+    celda.decorationSize = lista_->iconSize();
+    int ancho = lista_->style()->sizeFromContents(QStyle::CT_ItemViewItem, &celda, QSize(), lista_).width();
+    // The title, with room for the sort arrow.
+    ancho = std::max(ancho, lista_->header()->sectionSizeHint(columna));
+    // The search box above shows as many characters as the column, beside its arrow.
+    if (QComboBox* c = caja(columna)) {
+        c->ensurePolished();
+        QStyleOptionComboBox caja;
+        caja.initFrom(c);
+        caja.editable = true;
+        caja.frame = c->hasFrame();
+        const QSize texto(c->fontMetrics().horizontalAdvance(muestra), c->fontMetrics().height());
+        const int anchoCaja = c->style()->sizeFromContents(QStyle::CT_ComboBox, &caja, texto, c).width();
+        ancho = std::max(ancho, anchoCaja + twipsAPixeles(50));
+    }
+    return ancho;
 }
 
 datos::DB_Dll& Lib_FrmCons3::base()
@@ -348,7 +405,6 @@ void Lib_FrmCons3::Encolumnar()
         const bool articulosSentencia =
             escaner::contiene(SQL, QStringLiteral("V_MA_ARTICULOS"), escaner::Alcance::CodigoYNombres)
             || escaner::contiene(SQL, QStringLiteral("STK_MA_ARTICULOS"), escaner::Alcance::CodigoYNombres);
-        const QFontMetrics fm(font());
         const long n = rs_->FieldCount();
         std::vector<int> anchos;
         for (long g = 0; g < n; ++g) {
@@ -371,7 +427,8 @@ void Lib_FrmCons3::Encolumnar()
                 x += 10;
             }
             modelo_->agregarColumna(titulo);
-            anchos.push_back(fm.horizontalAdvance(QString(static_cast<int>(x), QLatin1Char('X'))));
+            // x letters "X" in the font the cells are drawn with, so x characters show.
+            anchos.push_back(anchoMinimoColumna(static_cast<int>(g), static_cast<int>(x)));
         }
         for (size_t i = 0; i < anchos.size(); ++i) lista_->header()->resizeSection(static_cast<int>(i), anchos[i]);
         for (int i = static_cast<int>(n); i < cajas(); ++i) if (i > 0) cajas_[static_cast<size_t>(i)]->setVisible(false);
@@ -707,7 +764,7 @@ void Lib_FrmCons3::informarFaltante()
     datos::pasoSilencioso([&] {
         datos::DB_Dll& db = datos::gDB();
         QString s = QStringLiteral("INSERT INTO V_MV_FALTANTES (FechaHora,IdArticulo,Descripcion,Usuario) values('")
-                    + datos::comillas(ado::Variant(QDateTime::currentDateTime()).toText()) + QStringLiteral("','")
+                    + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + QStringLiteral("','")   // ISO 8601: no server language turns it around
                     + datos::comillas(velmora::AjustaTexto(id, 25)) + QStringLiteral("','") + datos::comillas(descripcion.trimmed())
                     + QStringLiteral("','") + datos::comillas(db.gUsuario) + QStringLiteral("')");
         long n = 0;

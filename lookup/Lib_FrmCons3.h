@@ -115,9 +115,14 @@ protected:
     bool eventFilter(QObject* obj, QEvent* ev) override;
     void reject() override;                 // Esc and the title bar's close: cancel
     void resizeEvent(QResizeEvent* ev) override;
+    void showEvent(QShowEvent* ev) override;
 
 private:
     QComboBox* crearCaja(int i);
+    void ordenTabulacion();
+    // Pixels a column needs so that `letras` characters show in its cells, in its
+    // search box, and its title shows whole.
+    int anchoMinimoColumna(int columna, int letras) const;
     void colocarCajas();
     QString valorColumna(int fila, int k) const;   // k 1-based column position
     datos::DB_Dll& base();

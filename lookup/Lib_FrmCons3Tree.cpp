@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
@@ -75,13 +76,13 @@ Lib_FrmCons3Tree::Lib_FrmCons3Tree(QWidget* parent) : QDialog(parent)
 
     cmdAceptar_ = new QPushButton(QStringLiteral("&Aceptar"), this);
     cmdAceptar_->setObjectName(QStringLiteral("CmdAceptar"));
-    cmdAceptar_->setDefault(true);
     cmdCancelar_ = new QPushButton(QStringLiteral("&Cancelar"), this);
     cmdCancelar_->setObjectName(QStringLiteral("CmdCancelar"));
-    cmdCancelar_->setAutoDefault(false);
     cmdNueva_ = new QPushButton(QStringLiteral("&Nueva Busqueda"), this);
     cmdNueva_->setObjectName(QStringLiteral("CmdNueva"));
-    cmdNueva_->setAutoDefault(false);
+    // Enter on a focused button presses that button; anywhere else it accepts.
+    for (QPushButton* b : {cmdAceptar_, cmdCancelar_, cmdNueva_}) b->setAutoDefault(true);
+    cmdAceptar_->setDefault(true);
 
     auto* botones = new QHBoxLayout;
     botones->addWidget(cmdAceptar_);
@@ -136,6 +137,8 @@ void Lib_FrmCons3Tree::showEvent(QShowEvent* e)
 {
     if (!cargado_) Form_Load();
     QDialog::showEvent(e);
+    // Typing finds a node: the keyboard starts in the search box.
+    if (!e->spontaneous()) cmbSearch_->setFocus(Qt::OtherFocusReason);
 }
 
 void Lib_FrmCons3Tree::Form_Load()

@@ -340,6 +340,40 @@ TEST_F(Arbol, CancelarYEsc)
     }
 }
 
+TEST_F(Arbol, TeclasSinRaton)
+{
+    filas({"1", "11", "2"});
+    struct Caso {
+        const char* boton;
+        bool sigueAbierto;
+    } casos[] = {{"CmdCancelar", false}, {"CmdNueva", true}, {"CmdAceptar", false}};
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.boton);
+        auto f = ventana(consultaArbol(), QStringLiteral("CODIGO"));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(f.get()));
+        // Typing finds a node: the keyboard starts in the search box.
+        EXPECT_TRUE(f->CmbSearch()->hasFocus());
+        prueba::teclear(QStringLiteral("11"));
+        ASSERT_EQ(Lib_FrmCons3Tree::Clave(f->TreeV()->currentItem()), QStringLiteral("A11"));
+        auto* boton = f->findChild<QPushButton*>(QString::fromUtf8(c.boton));
+        ASSERT_TRUE(boton);
+        ASSERT_TRUE(prueba::tabularHasta(boton));
+        prueba::tecla(Qt::Key_Return);
+        EXPECT_EQ(f->isVisible(), c.sigueAbierto);
+        if (boton == f->CmdCancelar()) {
+            EXPECT_EQ(f->ValorDevuelto, ado::Variant(""));
+            EXPECT_FALSE(f->Valores);
+        } else if (boton == f->CmdAceptar()) {
+            EXPECT_EQ(f->result(), QDialog::Accepted);
+        } else {
+            EXPECT_EQ(estructura(*f), QStringLiteral("A(A1(A11),A2)"));
+            EXPECT_TRUE(f->ValorDevuelto.isEmpty());
+        }
+        f->hide();
+    }
+    EXPECT_TRUE(op->llamadas.empty());
+}
+
 TEST_F(Arbol, NuevaBusquedaReconstruyeSinTocarLaCaja)
 {
     filas({"1", "2"});

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeView>
 
@@ -206,6 +207,70 @@ TEST_F(BusquedaConsulta, F12InformaElFaltanteDeStock)
     auto t = ventana(QStringLiteral("SELECT NOMBRE FROM T"));
     QTest::keyClick(t->lista(), Qt::Key_F12);
     EXPECT_TRUE(op->llamadas.empty());
+}
+
+TEST_F(BusquedaConsulta, ElTecladoEmpiezaDondeSeEscribe)
+{
+    struct Caso {
+        const char* filtro;
+        bool enCaja;   // the first search box, else the list
+    } casos[] = {{"", false}, {"  ", false}, {"ab", true}};
+    for (const auto& c : casos) {
+        auto w = ventana(QStringLiteral("SELECT NOMBRE, CODIGO FROM T ORDER BY N"), [&](Lib_FrmCons3& v) { v.FiltroInicial = QString::fromUtf8(c.filtro); });
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        EXPECT_EQ(w->caja(0)->hasFocus(), c.enCaja) << c.filtro;
+        EXPECT_EQ(w->lista()->hasFocus(), !c.enCaja) << c.filtro;
+        EXPECT_FALSE(w->botonAceptar()->hasFocus()) << c.filtro;
+        w->hide();
+    }
+}
+
+TEST_F(BusquedaConsulta, EnterEsDelBotonEnfocado)
+{
+    struct Caso {
+        const char* nombre;
+        QPushButton* (Lib_FrmCons3::*boton)() const;
+        bool sigueAbierta;
+    } casos[] = {
+        {"Aceptar", &Lib_FrmCons3::botonAceptar, false},
+        {"Cancelar", &Lib_FrmCons3::botonCancelar, false},
+        {"Nueva Busqueda", &Lib_FrmCons3::botonNueva, true},
+        {"Marcar", &Lib_FrmCons3::botonTodos, true},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        auto w = ventana(QStringLiteral("SELECT NOMBRE, CODIGO FROM T ORDER BY N"), [](Lib_FrmCons3& v) {
+            v.CheckBoxes = true;
+            v.CampoDevuelto = QStringLiteral("CODIGO");
+        });
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        // A narrowed list, so that Nueva Busqueda shows it reloads.
+        w->caja(0)->setFocus();
+        prueba::teclear(QStringLiteral("ab"));
+        prueba::tecla(Qt::Key_F5);
+        ASSERT_EQ(w->modelo().filas(), 3);
+        QPushButton* b = (w.get()->*c.boton)();
+        ASSERT_TRUE(prueba::tabularHasta(b));
+        prueba::tecla(Qt::Key_Return);
+        EXPECT_EQ(w->isVisible(), c.sigueAbierta);
+        const QString nombre = QString::fromUtf8(c.nombre);
+        if (nombre == QLatin1String("Aceptar")) {
+            EXPECT_EQ(w->result(), QDialog::Accepted);
+            ASSERT_TRUE(w->Valores);
+            EXPECT_EQ(w->Valores->Count(), 0);   // nothing checked
+        } else if (nombre == QLatin1String("Cancelar")) {
+            EXPECT_EQ(w->result(), QDialog::Rejected);
+            EXPECT_FALSE(w->Valores);
+        } else if (nombre == QLatin1String("Nueva Busqueda")) {
+            EXPECT_EQ(w->modelo().filas(), 5);
+            EXPECT_EQ(w->SQL.trimmed(), w->SQLOriginal().trimmed());
+        } else {
+            for (int f = 0; f < w->modelo().filas(); ++f) EXPECT_TRUE(w->modelo().marcada(f)) << f;
+        }
+        w->hide();
+    }
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QTreeView>
 
@@ -35,7 +37,16 @@ protected:
         w->cargar();
         return w;
     }
-    static int ancho(Lib_FrmCons3& w, int letras) { return w.fontMetrics().horizontalAdvance(QString(letras, QLatin1Char('X'))); }
+    // x letters "X" in the font the cells are drawn with.
+    static int ancho(Lib_FrmCons3& w, int letras) { return w.lista()->fontMetrics().horizontalAdvance(QString(letras, QLatin1Char('X'))); }
+    // Width of the text field of a search box.
+    static int campoCaja(QComboBox* c)
+    {
+        QStyleOptionComboBox o;
+        o.initFrom(c);
+        o.editable = true;
+        return c->style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField, c).width();
+    }
 };
 
 TEST_F(ListaConsulta, ColumnasYAnchosPorTamanoDeCampo)
@@ -56,7 +67,15 @@ TEST_F(ListaConsulta, ColumnasYAnchosPorTamanoDeCampo)
         auto w = ventana(QString::fromUtf8(c.sql), [&](Lib_FrmCons3& v) { v.ValoresDefault = QString::fromUtf8(c.defecto); });
         ASSERT_EQ(w->modelo().columnas(), static_cast<int>(c.letras.size())) << c.sql;
         for (size_t i = 0; i < c.letras.size(); ++i) {
-            EXPECT_EQ(w->lista()->header()->sectionSize(static_cast<int>(i)), ancho(*w, c.letras[i])) << c.sql << " columna " << i;
+            const int col = static_cast<int>(i);
+            const int seccion = w->lista()->header()->sectionSize(col);
+            // x characters show in the cells (bold, 10 points), in the title and in the search box.
+            EXPECT_GT(seccion, ancho(*w, c.letras[i])) << c.sql << " columna " << i;
+            EXPECT_GE(seccion, w->lista()->header()->sectionSizeHint(col)) << c.sql << " columna " << i;
+            EXPECT_GE(campoCaja(w->caja(col)), w->caja(col)->fontMetrics().horizontalAdvance(QString(c.letras[i], QLatin1Char('X'))))
+                << c.sql << " columna " << i;
+            // A wide column is as wide as its characters need, no wider.
+            if (c.letras[i] >= 25) EXPECT_LT(seccion, ancho(*w, c.letras[i] + 1)) << c.sql << " columna " << i;
             EXPECT_EQ(w->modelo().titulo(static_cast<int>(i)), QString::fromUtf8(c.titulos[i])) << c.sql;
             // Each column has its search box carrying the field's name.
             ASSERT_NE(w->caja(static_cast<int>(i)), nullptr);

@@ -1,6 +1,9 @@
 #include "Soporte.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QTest>
+#include <QWidget>
 #include <QTcpServer>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -33,6 +36,33 @@ OperadorDePrueba::OperadorDePrueba() : op_(std::make_shared<velmora::OperadorGui
 OperadorDePrueba::~OperadorDePrueba()
 {
     velmora::instalarOperador(anterior_);
+}
+
+void teclear(const QString& texto)
+{
+    for (QChar c : texto) {
+        QWidget* foco = QApplication::focusWidget();
+        ASSERT_NE(foco, nullptr) << "nada tiene el foco";
+        QTest::keyClicks(foco, QString(c));
+    }
+}
+
+void tecla(Qt::Key k)
+{
+    QWidget* foco = QApplication::focusWidget();
+    ASSERT_NE(foco, nullptr) << "nada tiene el foco";
+    QTest::keyClick(foco, k);
+}
+
+bool tabularHasta(const QWidget* destino, int maximo)
+{
+    for (int i = 0; i < maximo; ++i) {
+        if (destino->hasFocus()) return true;
+        QWidget* foco = QApplication::focusWidget();
+        if (!foco) return false;
+        QTest::keyClick(foco, Qt::Key_Tab);
+    }
+    return destino->hasFocus();
 }
 
 void ejecutarSqlite(const QString& archivo, const QString& sql)

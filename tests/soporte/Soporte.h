@@ -3,8 +3,11 @@
 #include "companion/Operador.h"
 
 #include <QString>
+#include <Qt>
 #include <QTemporaryDir>
 #include <memory>
+
+class QWidget;
 
 namespace prueba {
 
@@ -34,6 +37,13 @@ private:
     std::shared_ptr<velmora::OperadorGuionado> op_;
     std::shared_ptr<velmora::Operador> anterior_;
 };
+
+// The keyboard alone, as the operator has it: each key goes to the widget that
+// has the focus at that moment.
+void teclear(const QString& texto);
+void tecla(Qt::Key k);
+// Presses Tab until `destino` has the focus (at most `maximo` times); false when it never gets it.
+bool tabularHasta(const QWidget* destino, int maximo = 30);
 
 // Runs a SQL script (plain SQLite) on a new or existing file; fails the test on error.
 void ejecutarSqlite(const QString& archivo, const QString& sql);
