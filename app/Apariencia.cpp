@@ -6,6 +6,7 @@
 #include "companion/Velmora2.h"
 #include "data/Sesion.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -45,21 +46,28 @@ SkinFramework* SkinDe(QWidget* ventana)
     return ventana ? ventana->findChild<SkinFramework*>(QStringLiteral("SkinFramework1"), Qt::FindDirectChildrenOnly) : nullptr;
 }
 
-namespace {
-// The skins ship in the application folder; an installed program without its
-// own Styles folder takes the shared copy.
-QString carpetaSkins()
+QStringList CarpetasSkins()
 {
-    const QString carpeta = velmora::CompletaRuta(ado::carpetaAplicacion());
-    if (QFileInfo(carpeta + QStringLiteral("Styles")).isDir()) return carpeta;
+    QStringList carpetas{velmora::CompletaRuta(ado::carpetaAplicacion())};
+    // A folder named by PERMUTAL_CARPETA may hold no skins: the built program
+    // keeps a copy beside it, an installed one in the shared data folder.
+    if (QCoreApplication::instance()) {
+        const QString programa = QCoreApplication::applicationDirPath();
+        carpetas << velmora::CompletaRuta(programa);
 #ifdef PERMUTAL_DATOS_RELATIVOS
-    const QString compartida =
-        velmora::CompletaRuta(QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" PERMUTAL_DATOS_RELATIVOS)));
-    if (QFileInfo(compartida + QStringLiteral("Styles")).isDir()) return compartida;
+        carpetas << velmora::CompletaRuta(QDir::cleanPath(programa + QStringLiteral("/" PERMUTAL_DATOS_RELATIVOS)));
 #endif
-    return carpeta;
+    }
+    carpetas.removeDuplicates();
+    return carpetas;
 }
-}  // namespace
+
+QString CarpetaConSkins(const QStringList& carpetas)
+{
+    for (const QString& c : carpetas)
+        if (QFileInfo(c + QStringLiteral("Styles")).isDir()) return c;
+    return carpetas.value(0);
+}
 
 void AplicaSkin(QWidget* ventana)
 {
@@ -70,9 +78,14 @@ void AplicaSkin(QWidget* ventana)
         skin->setObjectName(QStringLiteral("SkinFramework1"));
     }
     const EleccionSkin e = ArchivoSkin(NumeroSkin());
-    skin->LoadSkin(carpetaSkins() + e.archivo, e.ajustes);
+    skin->LoadSkin(CarpetaConSkins(CarpetasSkins()) + e.archivo, e.ajustes);
     skin->ApplyWindow(ventana);
     skin->setApplyOptions(skin->ApplyOptions() | SkinFramework::xtpSkinApplyFrame);
+    // One look: the lists, the tree, the dialogs, the banner and the message
+    // boxes the session opens take the same skin.
+    if (skin->cargado()) {
+        if (auto* aplicacion = qobject_cast<QApplication*>(QCoreApplication::instance())) aplicacion->setStyleSheet(skin->hojaEstilo());
+    }
 }
 
 void AplicaIcono(QWidget* ventana)

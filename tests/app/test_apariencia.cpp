@@ -5,9 +5,14 @@
 #include "app/Skin.h"
 #include "companion/Velmora2.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QIcon>
+#include <QMessageBox>
+#include <QStyle>
+#include <QTreeView>
 #include <QWidget>
 
 using app::SkinDe;
@@ -26,7 +31,11 @@ protected:
         for (const QString& n : fuentes.entryList(QDir::Files))
             ASSERT_TRUE(QFile::copy(fuentes.filePath(n), carpeta.archivo(QStringLiteral("Styles/") + n)));
     }
-    void TearDown() override { prueba::reiniciarSesion(); }
+    void TearDown() override
+    {
+        qApp->setStyleSheet(QString());   // the next test starts with the plain look
+        prueba::reiniciarSesion();
+    }
 
     // Writes the INI under a name in another case than the one the program asks for.
     void escribirIni(const QByteArray& texto)
@@ -161,6 +170,46 @@ TEST_F(Apariencia, UnaVentanaConIconoLoConserva)
     app::AplicaIcono(&sinIcono);
     EXPECT_FALSE(sinIcono.windowIcon().availableSizes().isEmpty());
     EXPECT_TRUE(op->llamadas.empty());
+}
+
+TEST_F(Apariencia, ElSkinDeLaSesionEsElDeTodasLasVentanas)
+{
+    datos::gDB().gDBName = QStringLiteral("Ventas");
+    QWidget principal;
+    app::AplicaSkin(&principal);
+    SkinFramework* s = SkinDe(&principal);
+    ASSERT_TRUE(s && s->cargado());
+    EXPECT_EQ(principal.styleSheet(), s->hojaEstilo());
+    EXPECT_EQ(qApp->styleSheet(), s->hojaEstilo());
+    // Windows the session opens later (lists, dialogs, message boxes, the banner) draw with it.
+    QDialog dialogo;
+    QMessageBox caja;
+    QTreeView lista(&dialogo);
+    for (QWidget* w : std::initializer_list<QWidget*>{&dialogo, &caja, &lista}) {
+        w->ensurePolished();
+        EXPECT_STREQ(w->style()->metaObject()->className(), "QStyleSheetStyle");
+    }
+    // Without a skin file the program keeps the plain look.
+    qApp->setStyleSheet(QString());
+    QFile::remove(carpeta.archivo(QStringLiteral("Styles/iTunes")));
+    QWidget otra;
+    app::AplicaSkin(&otra);
+    EXPECT_TRUE(qApp->styleSheet().isEmpty());
+}
+
+TEST_F(Apariencia, LosSkinsTambienJuntoAlPrograma)
+{
+    // The application folder first, then the program's own folder.
+    const QStringList carpetas = app::CarpetasSkins();
+    ASSERT_GE(carpetas.size(), 2);
+    EXPECT_EQ(carpetas[0], carpeta.ruta());
+    EXPECT_EQ(carpetas[1], QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+
+    prueba::CarpetaTemporal otra;   // PERMUTAL_CARPETA now names a folder without skins
+    const QString sinSkins = otra.ruta();
+    EXPECT_EQ(app::CarpetaConSkins({sinSkins, carpeta.ruta()}), carpeta.ruta());
+    EXPECT_EQ(app::CarpetaConSkins({carpeta.ruta(), sinSkins}), carpeta.ruta());
+    EXPECT_EQ(app::CarpetaConSkins({sinSkins}), sinSkins);
 }
 
 }  // namespace
