@@ -31,6 +31,7 @@ void Dll_Display::CartelInicio(const QString& Titulo, bool PermiteCancelar)
     Lbf_CtrlDisplay& f = ventana();
     f.setWindowTitle(Titulo);
     f.CmdDisplayCancelar()->setVisible(PermiteCancelar);
+    f.ajustarAlTexto();
     f.show();
 }
 
@@ -41,6 +42,7 @@ bool Dll_Display::CartelMostrar(bool& Cancelado, const std::optional<ado::Varian
     const std::optional<ado::Variant>* lineas[] = {&L1, &l2, &l3};
     for (int i = 0; i < 3; ++i)
         if (lineas[i]->has_value()) f.LblCtrol(i)->setText((*lineas[i])->toText());
+    f.ajustarAlTexto();   // a longer line widens the box instead of being cut
     f.repaint();
     Cancelado = f.CmdDisplayCancelar()->text() == QLatin1String("Abortado");
     QCoreApplication::processEvents();

@@ -1,5 +1,7 @@
 #include "Lbf_CtrlDisplay.h"
 
+#include "AnchoTitulo.h"
+
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -8,6 +10,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace cartel {
 
@@ -83,7 +86,7 @@ Lbf_CtrlDisplay::Lbf_CtrlDisplay(QWidget* parent) : QWidget(parent, Qt::Window |
     auto* capas = new QVBoxLayout(this);
     capas->addLayout(arriba);
     capas->addLayout(abajo);
-    setFixedSize(sizeHint().expandedTo(QSize(400, 130)));
+    ajustarAlTexto();
 
     cuadros_ = dibujarCuadros();
 
@@ -110,6 +113,46 @@ void Lbf_CtrlDisplay::Form_Load()
     ignorarFallo([&] { mostrarCuadro(1); });
     // The constant translucency of the box: 200 of 255.
     ignorarFallo([&] { setWindowOpacity(200 / 255.0); });
+}
+
+void Lbf_CtrlDisplay::ajustarAlTexto()
+{
+    const QScreen* pantalla = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect area = pantalla ? pantalla->availableGeometry() : QRect(0, 0, 1024, 768);
+    if (!layout()) return;   // still building
+    const QSize marco = frameGeometry().size() - geometry().size();
+    const int maximo = area.width() - marco.width();
+    // Each line on one row when the screen is wide enough for it.
+    for (QLabel* l : lblCtrol_) l->setWordWrap(false);
+    layout()->invalidate();
+    layout()->activate();
+    QSize tam = sizeHint().expandedTo(minimumSizeHint()).expandedTo(QSize(400, 130));
+    tam.setWidth(std::max(tam.width(), anchoParaTitulo(windowTitle())));
+    if (tam.width() > maximo) {
+        // Never wider than the screen, frame included: longer lines wrap at their
+        // blanks (a single word wider than the screen is cut there).
+        for (QLabel* l : lblCtrol_) l->setWordWrap(true);
+        layout()->invalidate();
+        layout()->activate();
+        tam.setWidth(maximo);
+        if (layout()->hasHeightForWidth()) tam.setHeight(std::max(tam.height(), layout()->totalHeightForWidth(maximo)));
+    }
+    if (tam == size() && minimumSize() == maximumSize()) return;
+    // It grows about its centre and stays on the screen.
+    const QPoint centro = frameGeometry().center();
+    setFixedSize(tam);
+    if (!testAttribute(Qt::WA_Moved)) return;   // the load step centres it on the screen
+    QRect r(QPoint(0, 0), tam + marco);
+    r.moveCenter(centro);
+    r.moveLeft(std::clamp(r.left(), area.left(), std::max(area.left(), area.right() - r.width() + 1)));
+    r.moveTop(std::clamp(r.top(), area.top(), std::max(area.top(), area.bottom() - r.height() + 1)));
+    move(r.topLeft());   // a window's position is its frame's
+}
+
+void Lbf_CtrlDisplay::changeEvent(QEvent* e)
+{
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::WindowTitleChange || e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange) ajustarAlTexto();
 }
 
 void Lbf_CtrlDisplay::mostrarCuadro(int numero)

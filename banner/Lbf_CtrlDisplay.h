@@ -30,9 +30,15 @@ public:
     // Number of the frame Image1 is showing.
     int CuadroActual() const { return cuadroActual_; }
 
+    // Sizes the box to its title and lines, up to the screen's width.
+    void ajustarAlTexto();
+
     void Form_Load();
     void Timer1_Timer();
     void CmdDisplayCancelar_Click();
+
+protected:
+    void changeEvent(QEvent* e) override;
 
 private:
     void mostrarCuadro(int numero);

@@ -1,9 +1,11 @@
 // The progress banner, driven as a long operation drives it.
+#include "banner/AnchoTitulo.h"
 #include "banner/Dll_Display.h"
 #include "banner/Lbf_CtrlDisplay.h"
 
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -144,6 +146,57 @@ TEST(Cartel, SiempreVisibleYVentanaOculta)
     EXPECT_FALSE(d.ventanaActual()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(d.ventanaActual()->isVisible());
     EXPECT_EQ(d.ventanaActual()->windowTitle(), QStringLiteral("Arriba"));
+    d.CartelCerrar();
+}
+
+TEST(Cartel, CreceConSuTextoHastaElAnchoDeLaPantalla)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    Dll_Display d;
+    d.CartelInicio(QStringLiteral("Procesando"), true);
+    Lbf_CtrlDisplay* f = d.ventanaActual();
+    ASSERT_TRUE(f);
+    const int inicial = f->width();
+    const QPoint centro = f->frameGeometry().center();
+    bool cancelado = false;
+
+    // A line longer than the box widens it, about its centre; every line shows whole.
+    const QString larga = QStringLiteral("Actualizando el costo de reposición del artículo 000123456789 - Tornillo autoperforante cabeza hexagonal 14 x 1\"");
+    d.CartelMostrar(cancelado, ado::Variant(larga), ado::Variant(QStringLiteral("Registro 1 de 25000")));
+    f->layout()->activate();
+    EXPECT_GT(f->width(), inicial);
+    for (int i = 0; i < 2; ++i) EXPECT_GE(f->LblCtrol(i)->width(), f->LblCtrol(i)->sizeHint().width()) << i;
+    EXPECT_LE(std::abs(f->frameGeometry().center().x() - centro.x()), 1);
+    EXPECT_EQ(f->minimumSize(), f->maximumSize());   // the operator does not resize it
+
+    // As wide as the screen at most, frame included, and still on it: a longer
+    // line wraps at its blanks; one word longer than the screen is cut there.
+    const QString palabras = QStringList(150, QStringLiteral("palabra")).join(QLatin1Char(' '));
+    for (const QString& linea : {palabras, QString(4000, QLatin1Char('x'))}) {
+        d.CartelMostrar(cancelado, ado::Variant(linea));
+        f->layout()->activate();
+        EXPECT_EQ(f->frameGeometry().width(), area.width());
+        EXPECT_GE(f->frameGeometry().left(), area.left());
+        EXPECT_LE(f->frameGeometry().right(), area.right());
+        EXPECT_GE(f->frameGeometry().top(), area.top());
+        EXPECT_LE(f->frameGeometry().bottom(), area.bottom());
+    }
+    d.CartelMostrar(cancelado, ado::Variant(palabras));
+    f->layout()->activate();
+    QLabel* primera = f->LblCtrol(0);
+    EXPECT_TRUE(primera->wordWrap());
+    EXPECT_GE(primera->height(), primera->heightForWidth(primera->width()));
+    EXPECT_GE(primera->height(), 3 * primera->fontMetrics().height());
+    // A short line again: one row each, the box narrower than the screen.
+    d.CartelMostrar(cancelado, ado::Variant(QStringLiteral("uno")));
+    EXPECT_FALSE(f->LblCtrol(0)->wordWrap());
+    EXPECT_LT(f->width(), area.width());
+    d.CartelCerrar();
+
+    // A long title is not cut by the window manager.
+    const QString titulo = QStringLiteral("Recalculando los saldos de todas las cuentas corrientes de proveedores");
+    d.CartelInicio(titulo, false);
+    EXPECT_GE(d.ventanaActual()->width(), cartel::anchoParaTitulo(titulo));
     d.CartelCerrar();
 }
 
