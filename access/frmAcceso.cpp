@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -60,7 +61,7 @@ QPushButton* boton(QWidget* padre, const char* nombre, const QString& texto)
 {
     auto* b = new QPushButton(texto, padre);
     b->setObjectName(QLatin1String(nombre));
-    b->setAutoDefault(false);   // Enter in a box presses nothing
+    b->setAutoDefault(true);   // Enter on a focused button presses it
     return b;
 }
 
@@ -138,6 +139,7 @@ void frmAcceso::construir()
     bcCancelar = boton(this, "bcCancelar", QStringLiteral("Cancelar"));
     CmdRegistrar = boton(this, "CmdRegistrar", QStringLiteral("Registrar"));
     CmdLineaComando = boton(this, "CmdLineaComando", QStringLiteral("Crear Acceso Directo"));
+    bcAceptar->setDefault(true);   // Enter elsewhere accepts
 
     auto* izquierda = new QVBoxLayout;
     izquierda->addWidget(lblBases);
@@ -155,12 +157,16 @@ void frmAcceso::construir()
     todo->addLayout(arriba);
     todo->addLayout(botones);
 
+    setTabOrder(lstBases, TxtServidor);
     setTabOrder(TxtServidor, TxtDbName);
     setTabOrder(TxtDbName, TxtUserId);
     setTabOrder(TxtUserId, TxtUserPassword);
     setTabOrder(TxtUserPassword, TxtPuerto);
     setTabOrder(TxtPuerto, CboPlataformaDB);
     setTabOrder(CboPlataformaDB, bcAceptar);
+    setTabOrder(bcAceptar, bcCancelar);
+    setTabOrder(bcCancelar, CmdRegistrar);
+    setTabOrder(CmdRegistrar, CmdLineaComando);
 
     connect(bcAceptar, &QPushButton::clicked, this, &frmAcceso::bcAceptar_Click);
     connect(bcCancelar, &QPushButton::clicked, this, &frmAcceso::bcCancelar_Click);
@@ -177,7 +183,7 @@ void frmAcceso::construir()
     for (QLineEdit* t : {TxtDbName, TxtServidor, TxtUserPassword})
         connect(t, &QLineEdit::textChanged, this, [this, t] { MensajeInicial(t); });
     lstBases->installEventFilter(this);
-    TxtUserId->installEventFilter(this);
+    for (QLineEdit* t : {TxtServidor, TxtDbName, TxtUserId, TxtUserPassword}) t->installEventFilter(this);
     adjustSize();
 }
 
@@ -517,11 +523,39 @@ void frmAcceso::CmdLineaComando_Click()
 
 // ---------------------------------------------------------------- events
 
+bool frmAcceso::muestraIndicacion(const QLineEdit* caja)
+{
+    const QString mensaje = indicacion(caja->objectName());
+    return !mensaje.isEmpty() && caja->text() == mensaje;
+}
+
 bool frmAcceso::eventFilter(QObject* objeto, QEvent* evento)
 {
     if (objeto == lstBases && evento->type() == QEvent::KeyPress) AsignarDatosBase();
     if (objeto == TxtUserId && evento->type() == QEvent::FocusIn) MensajeInicial(TxtUserId);
+    auto* caja = qobject_cast<QLineEdit*>(objeto);
+    if (caja && caja != TxtPuerto && muestraIndicacion(caja)) {
+        // A box showing its prompt has it wholly selected, so typing replaces it;
+        // a click never leaves the caret inside the prompt.
+        if (evento->type() == QEvent::FocusIn) {
+            caja->selectAll();
+        } else if (evento->type() == QEvent::MouseButtonPress || evento->type() == QEvent::MouseButtonDblClick
+                   || evento->type() == QEvent::MouseMove) {
+            if (!caja->hasFocus()) caja->setFocus(Qt::MouseFocusReason);
+            caja->selectAll();
+            return true;
+        }
+    }
     return QDialog::eventFilter(objeto, evento);
+}
+
+void frmAcceso::showEvent(QShowEvent* evento)
+{
+    QDialog::showEvent(evento);
+    if (evento->spontaneous()) return;
+    // The keyboard starts on the registered connections, or on the server when there are none.
+    if (lstBases->count() > 0) lstBases->setFocus(Qt::OtherFocusReason);
+    else TxtServidor->setFocus(Qt::OtherFocusReason);
 }
 
 void frmAcceso::keyPressEvent(QKeyEvent* evento)

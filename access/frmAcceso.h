@@ -76,8 +76,11 @@ public:
 protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
     void keyPressEvent(QKeyEvent* evento) override;
+    void showEvent(QShowEvent* evento) override;
 
 private:
+    // The box shows its prompt (not a text the operator typed).
+    static bool muestraIndicacion(const QLineEdit* caja);
     void construir();
     void Form_Load();
     QString iconoAccesoDirecto();

@@ -383,4 +383,65 @@ TEST_F(DialogoAcceso, OracleElegidoVuelveAlPedido)
     EXPECT_EQ(p.servidor, QStringLiteral("ORA1"));
 }
 
+TEST_F(DialogoAcceso, TeclasSinRaton)
+{
+    struct Caso {
+        const char* nombre;
+        bool conBases;
+        QPushButton* frmAcceso::*boton;   // null: Enter where the focus starts
+        bool aceptar;
+    } casos[] = {
+        {"Aceptar enfocado", false, &frmAcceso::bcAceptar, true},
+        {"Cancelar enfocado", false, &frmAcceso::bcCancelar, false},
+        {"Enter en el servidor", false, nullptr, true},
+        {"Aceptar enfocado con conexiones", true, &frmAcceso::bcAceptar, true},
+        {"Cancelar enfocado con conexiones", true, &frmAcceso::bcCancelar, false},
+        {"Enter en la lista", true, nullptr, true},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        QFile::remove(carpeta.archivo(QStringLiteral("BASES.TXT")));
+        if (c.conBases) registrarDos();
+        frmAcceso f;
+        f.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+        EXPECT_TRUE(f.bcAceptar->isDefault());
+        if (c.conBases) {
+            // The keyboard starts on the registered connections.
+            EXPECT_TRUE(f.lstBases->hasFocus());
+        } else {
+            // On the server box, its prompt wholly selected: typing replaces it.
+            ASSERT_TRUE(f.TxtServidor->hasFocus());
+            EXPECT_EQ(f.TxtServidor->selectedText(), QStringLiteral("ingrese el nombre del servidor e instancia"));
+            prueba::teclear(QStringLiteral("SQLITE"));
+            EXPECT_EQ(f.TxtServidor->text(), QStringLiteral("SQLITE"));
+        }
+        if (c.boton) ASSERT_TRUE(prueba::tabularHasta(f.*c.boton));
+        prueba::tecla(Qt::Key_Return);
+        EXPECT_FALSE(f.isVisible());
+        EXPECT_EQ(f.Aceptar, c.aceptar);
+    }
+    EXPECT_TRUE(op->llamadas.empty());
+}
+
+TEST_F(DialogoAcceso, UnClicEnUnaIndicacionLaSeleccionaEntera)
+{
+    frmAcceso f;
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    for (QLineEdit* caja : {f.TxtDbName, f.TxtUserId, f.TxtServidor}) {
+        SCOPED_TRACE(caja->objectName().toStdString());
+        const QString indicacion = frmAcceso::indicacion(caja->objectName());
+        QTest::mouseClick(caja, Qt::LeftButton, {}, QPoint(caja->width() / 3, caja->height() / 2));
+        EXPECT_TRUE(caja->hasFocus());
+        EXPECT_EQ(caja->text(), indicacion);
+        EXPECT_EQ(caja->selectedText(), indicacion);
+    }
+    prueba::teclear(QStringLiteral("srv"));
+    EXPECT_EQ(f.TxtServidor->text(), QStringLiteral("srv"));
+    // A text the operator typed is edited as any other.
+    QTest::mouseClick(f.TxtServidor, Qt::LeftButton, {}, QPoint(2, f.TxtServidor->height() / 2));
+    EXPECT_TRUE(f.TxtServidor->selectedText().isEmpty());
+}
+
 }  // namespace
