@@ -396,7 +396,7 @@ bool esTipoDeDato(QStringView p)
 // One statement under rewrite: every token keeps its output text.
 class Reescritura {
 public:
-    Reescritura(QStringView s, const std::vector<Token>& t, int desde, int hasta) : s_(s)
+    Reescritura(QStringView s, const std::vector<Token>& t, int desde, int hasta, const TiposDeColumna& tipos = {}) : s_(s), tipos_(tipos)
     {
         for (int i = desde; i < hasta; ++i) tok_.push_back(t[static_cast<size_t>(i)]);
         salida_.reserve(tok_.size());
@@ -418,10 +418,13 @@ public:
             recalcular();
             funciones();
             recalcular();
+            topDeCambio();
             top();
             recalcular();
+            alias();
             sumas();
             cotejo();
+            porcentajes();
         }
         if (clase) *clase = c;
         QString r;
@@ -652,26 +655,146 @@ private:
             bool porciento = false;
             if (palabra(finTop + 1, "PERCENT")) { porciento = true; ++finTop; }
             if (palabra(finTop + 1, "WITH") && palabra(finTop + 2, "TIES")) finTop += 2;
-            // The SELECT ends before the ")" that closes its parenthesis, or at
-            // the end of the statement.
+            // The SELECT ends before the ")" that closes its parenthesis, before
+            // the UNION (EXCEPT, INTERSECT) that follows it at its own level, or
+            // at the end of the statement.
             const int abre = abre_[static_cast<size_t>(k)];
             int fin = n() - 1;
             if (abre >= 0) fin = pareja_[static_cast<size_t>(abre)] >= 0 ? pareja_[static_cast<size_t>(abre)] - 1 : n() - 1;
+            bool rama = k > 0 && (palabra(k - 1, "UNION") || palabra(k - 1, "EXCEPT") || palabra(k - 1, "INTERSECT")
+                                  || (palabra(k - 1, "ALL") && palabra(k - 2, "UNION")));
+            for (int m = k + 1; m <= fin; ++m) {
+                if (abre_[static_cast<size_t>(m)] != abre) continue;
+                if (palabra(m, "UNION") || palabra(m, "EXCEPT") || palabra(m, "INTERSECT")) {
+                    fin = m - 1;
+                    rama = true;
+                    break;
+                }
+            }
             // Nothing after the row count: the statement is left for the engine
             // to refuse, never cut down to a bare SELECT.
             if (fin <= finTop) continue;
             quitar(inicioTop, finTop);
-            // A percentage cannot be said in SQLite; TOP 100 PERCENT means all rows anyway.
-            if (!porciento && fin > finTop) {
+            recalcular();
+            // Positions after the removed TOP moved back.
+            fin -= finTop - inicioTop + 1;
+            const bool todas = porciento && cuanto.trimmed() == QLatin1String("100");
+            if (!todas) {
                 const int ultimo = sig_[static_cast<size_t>(fin)];
                 if (!conLimite[static_cast<size_t>(ultimo)]) {
                     conLimite[static_cast<size_t>(ultimo)] = true;
-                    despues_[static_cast<size_t>(ultimo)] = QStringLiteral(" LIMIT ") + cuanto + despues_[static_cast<size_t>(ultimo)];
+                    if (porciento) {
+                        // Its limit counts the rows of the finished query: written last.
+                        porcentajes_.push_back({sig_[static_cast<size_t>(k)], ultimo, cuanto, rama});
+                    } else {
+                        QString limite = QStringLiteral(" LIMIT ") + cuanto;
+                        // A branch of a compound query takes its own limit only inside a subquery.
+                        if (rama) {
+                            sal(k) = QStringLiteral("SELECT * FROM (") + sal(k);
+                            limite += QLatin1Char(')');
+                        }
+                        despues_[static_cast<size_t>(ultimo)] = limite + despues_[static_cast<size_t>(ultimo)];
+                    }
                 }
             }
             recalcular();
             k = -1;  // positions moved; TOPs already done are gone
         }
+    }
+
+    // TOP n PERCENT: the share of the rows the query gives, rounded up, as SQL
+    // Server does; the count runs over the query as it is finally written.
+    struct Porcentaje {
+        int desde, hasta;   // token ids of the SELECT and of its last token
+        QString cuanto;
+        bool rama;
+    };
+    std::vector<Porcentaje> porcentajes_;
+
+    void porcentajes()
+    {
+        for (const Porcentaje& p : porcentajes_) {
+            QString consulta;
+            for (int i = p.desde; i <= p.hasta; ++i) {
+                if (vivo_[static_cast<size_t>(i)]) consulta += salida_[static_cast<size_t>(i)];
+                consulta += despues_[static_cast<size_t>(i)];
+            }
+            QString& d = despues_[static_cast<size_t>(p.hasta)];
+            d += QStringLiteral(" LIMIT (SELECT CAST((COUNT(*) * (") + p.cuanto + QStringLiteral(") + 99.9999999) / 100 AS INTEGER) FROM (") + consulta
+                 + QStringLiteral("))");
+            if (p.rama) {
+                salida_[static_cast<size_t>(p.desde)] = QStringLiteral("SELECT * FROM (") + salida_[static_cast<size_t>(p.desde)];
+                d += QLatin1Char(')');
+            }
+        }
+    }
+
+    // UPDATE TOP (n) / DELETE TOP (n): SQLite limits neither, so the rows are
+    // chosen by rowid in a subquery with the same condition.
+    void topDeCambio()
+    {
+        const bool actualiza = palabra(0, "UPDATE"), borra = palabra(0, "DELETE");
+        if (!(actualiza || borra) || !palabra(1, "TOP") || !simbolo(2, "(")) return;
+        const int cierre = pareja_[2];
+        if (cierre < 0) return;
+        const QString cuanto = texto(3, cierre - 1);
+        int tabla = cierre + 1;
+        if (borra && palabra(tabla, "FROM")) ++tabla;
+        if (tabla >= n()) return;
+        // The table's name, possibly with its owner (dbo.T, already dropped).
+        int finTabla = tabla;
+        while (simbolo(finTabla + 1, ".") && finTabla + 2 < n()) finTabla += 2;
+        const QString nombre = texto(tabla, finTabla);
+        int donde = -1;
+        for (int m = finTabla + 1; m < n(); ++m)
+            if (abre_[static_cast<size_t>(m)] == -1 && palabra(m, "WHERE")) { donde = m; break; }
+        const QString condicion = donde >= 0 && donde + 1 < n() ? texto(donde + 1, n() - 1) : QString();
+        const QString filas = QStringLiteral("rowid IN (SELECT rowid FROM ") + nombre + (condicion.isEmpty() ? QString() : QStringLiteral(" WHERE ") + condicion)
+                              + QStringLiteral(" LIMIT ") + cuanto + QLatin1Char(')');
+        quitar(1, cierre);
+        recalcular();
+        if (donde >= 0) {
+            donde -= cierre;
+            const int ultimo = sig_[static_cast<size_t>(n() - 1)];
+            for (int m = donde + 1; m < n(); ++m) vivo_[static_cast<size_t>(sig_[static_cast<size_t>(m)])] = false;
+            despues_[static_cast<size_t>(sig_[static_cast<size_t>(donde)])] = QLatin1Char(' ') + filas;
+            (void)ultimo;
+        } else {
+            QString& d = despues_[static_cast<size_t>(sig_[static_cast<size_t>(n() - 1)])];
+            d = QStringLiteral(" WHERE ") + filas + d;
+        }
+        recalcular();
+    }
+
+    // SELECT Total = COUNT(*): SQL Server's other way of naming a column.
+    void alias()
+    {
+        for (int k = 0; k < n(); ++k) {
+            if (!palabra(k, "SELECT")) continue;
+            const int nivel = abre_[static_cast<size_t>(k)];
+            int inicio = k + 1;
+            if (palabra(inicio, "DISTINCT") || palabra(inicio, "ALL")) ++inicio;
+            for (int m = inicio; m < n(); ++m) {
+                if (abre_[static_cast<size_t>(m)] != nivel) continue;
+                if (simbolo(m, ")") && nivel >= 0 && pareja_[static_cast<size_t>(m)] == nivel) break;
+                const bool finLista = palabra(m, "FROM") || palabra(m, "INTO") || palabra(m, "WHERE") || palabra(m, "UNION") || palabra(m, "ORDER")
+                                      || palabra(m, "GROUP") || palabra(m, "HAVING") || palabra(m, "EXCEPT") || palabra(m, "INTERSECT") || simbolo(m, ";");
+                if (simbolo(m, ",") || finLista) {
+                    // The item inicio..m-1: "name = expr" becomes "expr AS name".
+                    if (m - inicio >= 3 && (tipo(inicio) == TipoToken::Palabra || tipo(inicio) == TipoToken::Citado)
+                        && !original(inicio).startsWith(QLatin1Char('@')) && simbolo(inicio + 1, "=")) {
+                        const QString nombre = sal(inicio);
+                        vivo_[static_cast<size_t>(sig_[static_cast<size_t>(inicio)])] = false;
+                        vivo_[static_cast<size_t>(sig_[static_cast<size_t>(inicio + 1)])] = false;
+                        QString& d = despues_[static_cast<size_t>(sig_[static_cast<size_t>(m - 1)])];
+                        d = QStringLiteral(" AS ") + nombre + d;
+                    }
+                    inicio = m + 1;
+                    if (finLista) break;
+                }
+            }
+        }
+        recalcular();
     }
 
     // String "+" becomes "||": within one chain of "+" at one depth, when an
@@ -684,16 +807,19 @@ private:
             bool ultimaTexto = false;  // last finished chain was text
             bool algunTexto = false;   // any text operand at this level
             bool tipoTexto = false;    // a text type is named (CAST(x AS VARCHAR))
+            bool numero = false;       // current chain has a numeric operand ('1' + 1 is 2)
             int cortes = 0;
             int funcion = -1;          // token of the function name before "("
         };
         std::vector<Nivel> pila(1);
         auto cerrarCadena = [&](Nivel& nv) {
-            if (nv.texto && !nv.mas.empty())
+            const bool texto = nv.texto && !nv.numero;
+            if (texto && !nv.mas.empty())
                 for (int m : nv.mas) sal(m) = QStringLiteral("||");
-            nv.ultimaTexto = nv.texto;
+            nv.ultimaTexto = texto;
             nv.mas.clear();
             nv.texto = false;
+            nv.numero = false;
         };
         auto finDeOperando = [&](int k) {
             if (k < 0) return false;
@@ -740,6 +866,23 @@ private:
                 if (u.contains(QLatin1String("CHAR")) || u.contains(QLatin1String("TEXT"))) nv.tipoTexto = true;
                 continue;
             }
+            if (t == TipoToken::Numero) {
+                nv.numero = true;
+                continue;
+            }
+            if (t == TipoToken::Palabra || t == TipoToken::Citado) {
+                // A column whose declared type the database tells (the last part of T.COL).
+                if (tipos_ && !simbolo(k + 1, "(") && !simbolo(k + 1, ".") && (t == TipoToken::Citado || !cortaCadena(x))) {
+                    QStringView nombre = x;
+                    if (t == TipoToken::Citado && nombre.size() >= 2) nombre = nombre.mid(1, nombre.size() - 2);
+                    switch (tipos_(nombre)) {
+                    case TipoColumna::Texto: nv.texto = nv.algunTexto = true; break;
+                    case TipoColumna::Numero: nv.numero = true; break;
+                    case TipoColumna::Desconocido: break;
+                    }
+                }
+                if (t == TipoToken::Citado) continue;
+            }
             if (t == TipoToken::Palabra) {
                 const QString u = x.toString().toUpper();
                 if (u.contains(QLatin1String("CHAR")) || u == QLatin1String("TEXT") || u == QLatin1String("NTEXT")) nv.tipoTexto = true;
@@ -776,6 +919,19 @@ private:
             return x == QLatin1String("=") || x == QLatin1String("==") || x == QLatin1String("<") || x == QLatin1String(">")
                    || x == QLatin1String("<=") || x == QLatin1String(">=") || x == QLatin1String("<>") || x == QLatin1String("!=");
         };
+        // expr IN ('a', 'b'): SQLite compares with the left operand's collation,
+        // BINARY for an expression such as LTRIM(RTRIM(A)).
+        for (int k = 1; k < n(); ++k) {
+            if (!palabra(k, "IN") || !simbolo(k + 1, "(")) continue;
+            const int cierre = pareja_[static_cast<size_t>(k + 1)];
+            bool textos = false;
+            for (int m = k + 2; m < cierre; ++m) textos = textos || tipo(m) == TipoToken::Cadena;
+            if (!textos) continue;
+            const int izquierdo = palabra(k - 1, "NOT") ? k - 2 : k - 1;
+            if (izquierdo < 0 || palabra(izquierdo, "COLLATE") || (izquierdo > 0 && palabra(izquierdo - 1, "COLLATE"))) continue;
+            QString& d = despues_[static_cast<size_t>(sig_[static_cast<size_t>(izquierdo)])];
+            d.prepend(QStringLiteral(" COLLATE NOCASE"));
+        }
         for (int k = 0; k < n(); ++k)
             if (tipo(k) == TipoToken::Cadena && (comparacion(k - 1) || comparacion(k + 1)) && !palabra(k + 1, "COLLATE")) {
                 // Before anything added after the literal (a LIMIT that closes the statement).
@@ -785,6 +941,7 @@ private:
     }
 
     QStringView s_;
+    const TiposDeColumna& tipos_;
     std::vector<Token> tok_;
     std::vector<QString> salida_;
     std::vector<QString> despues_;   // text added after a token (LIMIT n, blanks)
@@ -808,17 +965,17 @@ std::vector<QString> dividirLote(QStringView sql)
     return r;
 }
 
-QString traducirSentencia(QStringView sql, ClaseSentencia* clase)
+QString traducirSentencia(QStringView sql, ClaseSentencia* clase, const TiposDeColumna& tipos)
 {
     const std::vector<Token> t = tokenizar(sql);
     int desde = 0, hasta = static_cast<int>(t.size());
     while (desde < hasta && !significativo(t[static_cast<size_t>(desde)])) ++desde;
     while (hasta > desde && !significativo(t[static_cast<size_t>(hasta - 1)])) --hasta;
-    Reescritura r(sql, t, desde, hasta);
+    Reescritura r(sql, t, desde, hasta, tipos);
     return r.resultado(clase);
 }
 
-std::vector<Sentencia> traducirLote(QStringView sql)
+std::vector<Sentencia> traducirLote(QStringView sql, const TiposDeColumna& tipos)
 {
     const std::vector<Token> t = tokenizar(sql);
     std::vector<Sentencia> r;
@@ -827,7 +984,7 @@ std::vector<Sentencia> traducirLote(QStringView sql)
         const Token& a = t[static_cast<size_t>(g.desde)];
         const Token& b = t[static_cast<size_t>(g.hasta - 1)];
         s.original = sql.mid(a.inicio, b.inicio + b.largo - a.inicio).toString();
-        Reescritura rw(sql, t, g.desde, g.hasta);
+        Reescritura rw(sql, t, g.desde, g.hasta, tipos);
         s.texto = rw.resultado(&s.clase);
         r.push_back(std::move(s));
     }

@@ -6,6 +6,7 @@
 #include <QStringView>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,14 +46,20 @@ struct Sentencia {
 // and trigger bodies stay whole. Returns the original texts.
 std::vector<QString> dividirLote(QStringView sql);
 
+// What the database declares for a column name: text or number decides
+// between concatenation and addition for "+". Desconocido when the name is
+// not a column, or columns of that name disagree.
+enum class TipoColumna { Desconocido, Texto, Numero };
+using TiposDeColumna = std::function<TipoColumna(QStringView nombre)>;
+
 // Rewrites one statement: TOP n / TOP 100 PERCENT to LIMIT, table hints and the
 // dbo. owner dropped, string "+" to "||", transaction words, #date# literals,
 // [names], N'...', ISNULL( / LEFT( / RIGHT( / CONVERT(type, ...).
-QString traducirSentencia(QStringView sql, ClaseSentencia* clase = nullptr);
+QString traducirSentencia(QStringView sql, ClaseSentencia* clase = nullptr, const TiposDeColumna& tipos = {});
 
 // Split and rewrite. This is the pure entry point (fuzzing included): it never
 // touches a database.
-std::vector<Sentencia> traducirLote(QStringView sql);
+std::vector<Sentencia> traducirLote(QStringView sql, const TiposDeColumna& tipos = {});
 
 // The same for raw bytes (UTF-8, invalid sequences replaced), for libFuzzer's
 // LLVMFuzzerTestOneInput: returns the rewritten statements as UTF-8.

@@ -12,6 +12,7 @@
 #include <sqlite3.h>
 
 #include <deque>
+#include <functional>
 #include <unordered_map>
 
 #include <cmath>
@@ -581,15 +582,26 @@ public:
             errores.Add(entrada(num::ConexionInvalida, descripcionClasica(num::ConexionInvalida), "08003", 0));
             return r;
         }
-        for (const dialecto::Sentencia& s : traduccion(sql)) {
+        bool ddl = false;
+        // A change of schema makes the types and rewritings read so far stale;
+        // the batch itself is a copy, as forgetting clears the cache it came from.
+        const std::vector<dialecto::Sentencia> sentencias = traduccion(sql);
+        struct AlTerminar {
+            std::function<void()> f;
+            ~AlTerminar() { f(); }
+        } alTerminar{[&] { if (ddl) olvidarEsquema(); }};
+        for (const dialecto::Sentencia& s : sentencias) {
             const long antes = errores.Count();
             switch (s.clase) {
             case dialecto::ClaseSentencia::Comenzar: comenzar(errores); break;
             case dialecto::ClaseSentencia::Confirmar: confirmar(errores); break;
             case dialecto::ClaseSentencia::Deshacer: deshacer(errores); break;
-            case dialecto::ClaseSentencia::Otra:
+            case dialecto::ClaseSentencia::Otra: {
                 correr(s.texto.toUtf8(), s.original, r, afectadas, errores, 0, actualizable);
+                const QString w = primeraPalabra(s.texto);
+                if (w == QLatin1String("CREATE") || w == QLatin1String("ALTER") || w == QLatin1String("DROP")) ddl = true;
                 break;
+            }
             }
             // A time-out stops the batch, as SQL Server's attention does; the
             // transaction, if any, is left to the caller's ROLLBACK. So does a
@@ -975,8 +987,56 @@ private:
             orden_.pop_front();
         }
         orden_.push_back(sql);
-        return traducciones_.emplace(sql, dialecto::traducirLote(sql)).first->second;
+        return traducciones_.emplace(sql, dialecto::traducirLote(sql, tiposDeColumna_)).first->second;
     }
+
+    // Declared types of the database's columns, by name: "+" between two text
+    // columns concatenates, as on SQL Server. Read once, again after a change
+    // of schema.
+    dialecto::TipoColumna tipoColumna(QStringView nombre)
+    {
+        if (!tiposLeidos_) leerTiposDeColumna();
+        auto it = tiposColumna_.find(nombre.toString().toUpper());
+        return it == tiposColumna_.end() ? dialecto::TipoColumna::Desconocido : it->second;
+    }
+
+    void leerTiposDeColumna()
+    {
+        tiposLeidos_ = true;
+        tiposColumna_.clear();
+        if (!db_) return;
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db_,
+                               "SELECT p.name, p.type FROM sqlite_master m, pragma_table_info(m.name) p "
+                               "WHERE m.type IN ('table','view') AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\'",
+                               -1, &st, nullptr)
+            != SQLITE_OK)
+            return;
+        using dialecto::TipoColumna;
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            const QString n = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))).toUpper();
+            const TipoDeclarado td = tipoDeclarado(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+            TipoColumna t = TipoColumna::Desconocido;
+            if (td.conocido && esTipoTexto(td.tipo)) t = TipoColumna::Texto;
+            else if (td.conocido && td.tipo != tipo::Date && td.tipo != tipo::DBDate && td.tipo != tipo::DBTime && td.tipo != tipo::DBTimeStamp
+                     && td.tipo != tipo::VarBinary && td.tipo != tipo::LongVarBinary)
+                t = TipoColumna::Numero;
+            auto [it, nuevo] = tiposColumna_.emplace(n, t);
+            if (!nuevo && it->second != t) it->second = TipoColumna::Desconocido;   // columns of that name disagree
+        }
+        sqlite3_finalize(st);
+    }
+
+    void olvidarEsquema()
+    {
+        tiposLeidos_ = false;
+        traducciones_.clear();
+        orden_.clear();
+    }
+
+    std::unordered_map<QString, dialecto::TipoColumna> tiposColumna_;
+    bool tiposLeidos_ = false;
+    const dialecto::TiposDeColumna tiposDeColumna_ = [this](QStringView n) { return tipoColumna(n); };
 
     std::unordered_map<QString, std::vector<dialecto::Sentencia>> traducciones_;
     std::deque<QString> orden_;

@@ -238,7 +238,8 @@ TEST(DialectoSqlite, LiteralesComparadosTomanElCotejoDeLaBase)
         {"SELECT TOP 1  * FROM T WHERE LTRIM(RTRIM(Codigo)) ='p1 '", "SELECT * FROM T WHERE LTRIM(RTRIM(Codigo)) ='p1 ' COLLATE NOCASE LIMIT 1"},
         {"SELECT * FROM T WHERE 'a' <> X", "SELECT * FROM T WHERE 'a' COLLATE NOCASE <> X"},
         {"SELECT * FROM T WHERE X >= 'b' AND Y <= 'c'", "SELECT * FROM T WHERE X >= 'b' COLLATE NOCASE AND Y <= 'c' COLLATE NOCASE"},
-        {"SELECT * FROM T WHERE X LIKE 'a%' AND Y IN ('a','b')", "SELECT * FROM T WHERE X LIKE 'a%' AND Y IN ('a','b')"},
+        {"SELECT * FROM T WHERE X LIKE 'a%' AND Y IN ('a','b')", "SELECT * FROM T WHERE X LIKE 'a%' AND Y COLLATE NOCASE IN ('a','b')"},
+        {"SELECT * FROM T WHERE Y NOT IN (1, 2)", "SELECT * FROM T WHERE Y NOT IN (1, 2)"},
         {"SELECT * FROM T WHERE X = 'a' COLLATE BINARY", "SELECT * FROM T WHERE X = 'a' COLLATE BINARY"},
         {"PRAGMA journal_mode = 'wal'", "PRAGMA journal_mode = 'wal'"},
     };

@@ -527,3 +527,61 @@ TEST_F(ProveedorSqlite, NulDentroDeUnLiteral)
     EXPECT_EQ(valor(QStringLiteral("SELECT hex(NOTAS) FROM CLIENTES WHERE CODIGO = 'A1'")), QStringLiteral("61002762"));
     EXPECT_EQ(valor(QStringLiteral("SELECT COUNT(*) FROM CLIENTES WHERE NOTAS LIKE 'a") + QChar(0) + QStringLiteral("%'")), QStringLiteral("1"));
 }
+
+// Statements whose rewriting once changed the answer, each with what SQL
+// Server gives (rows as "a|b", joined by ";").
+TEST_F(ProveedorSqlite, RespuestasComoSqlServer)
+{
+    auto filas = [&](const QString& sql) {
+        QStringList r;
+        auto rs = cnn_.Execute(sql);
+        if (rs->State() == adStateClosed) return QStringLiteral("<sin filas>");
+        while (!rs->eof()) {
+            QStringList c;
+            for (long i = 0; i < rs->FieldCount(); ++i) c << rs->Fields(i).Value().toText();
+            r << c.join(QLatin1Char('|'));
+            rs->MoveNext();
+        }
+        return r.join(QLatin1Char(';'));
+    };
+    struct Caso {
+        const char* sql;
+        const char* filas;
+    };
+    const Caso casos[] = {
+        // Two text columns concatenate; a number makes the sum numeric.
+        {"SELECT CODIGO + NOMBRE FROM CLIENTES WHERE CODIGO = 'A1'", "A1Ana"},
+        {"SELECT NOMBRE + ' (' + CODIGO + ')' FROM CLIENTES WHERE CODIGO = 'B2'", "bruno (B2)"},
+        {"SELECT '1' + 1", "2"},
+        {"SELECT VISITAS + NIVEL FROM CLIENTES WHERE CODIGO = 'A1'", "5"},
+        // TOP in a branch of a UNION limits that branch only.
+        {"SELECT COUNT(*) FROM (SELECT TOP 1 CODIGO FROM CLIENTES ORDER BY CODIGO UNION ALL SELECT CODIGO FROM CLIENTES) X", "4"},
+        {"SELECT CODIGO FROM CLIENTES WHERE CODIGO = 'C3' UNION ALL SELECT TOP 1 CODIGO FROM CLIENTES ORDER BY CODIGO", "C3;A1"},
+        // IN compares as "=" does: case and trailing blanks do not count.
+        {"SELECT COUNT(*) FROM CLIENTES WHERE LTRIM(RTRIM(NOMBRE)) IN ('ANA', 'CARLA ')", "2"},
+        {"SELECT COUNT(*) FROM CLIENTES WHERE UPPER(NOMBRE) NOT IN ('ana')", "2"},
+        // name = expression names a column.
+        {"SELECT Total = COUNT(*), Minimo = MIN(CODIGO) FROM CLIENTES", "3|A1"},
+        // A percentage of the rows, rounded up.
+        {"SELECT TOP 34 PERCENT CODIGO FROM CLIENTES ORDER BY CODIGO", "A1;B2"},
+        {"SELECT TOP 100 PERCENT CODIGO FROM CLIENTES ORDER BY CODIGO", "A1;B2;C3"},
+        {"SELECT TOP 1 PERCENT CODIGO FROM CLIENTES ORDER BY CODIGO", "A1"},
+    };
+    for (const Caso& c : casos) EXPECT_EQ(filas(QString::fromUtf8(c.sql)), QString::fromUtf8(c.filas)) << c.sql;
+
+    // The alias is the column's name.
+    auto rs = cnn_.Execute(QStringLiteral("SELECT Total = COUNT(*) FROM CLIENTES"));
+    EXPECT_EQ(rs->Fields(0L).Name(), QStringLiteral("Total"));
+
+    // UPDATE TOP (n) and DELETE TOP (n) change n rows.
+    long n = 0;
+    cnn_.Execute(QStringLiteral("UPDATE TOP (1) CLIENTES SET VISITAS = 9 WHERE VISITAS IS NOT NULL"), &n);
+    EXPECT_EQ(n, 1);
+    EXPECT_EQ(filas(QStringLiteral("SELECT COUNT(*) FROM CLIENTES WHERE VISITAS = 9")), QStringLiteral("1"));
+    cnn_.Execute(QStringLiteral("DELETE TOP (2) FROM PEDIDOS"), &n);
+    EXPECT_EQ(n, 1);
+
+    // A -- comment ends at CR: the statement after it runs.
+    EXPECT_TRUE(lote(QStringLiteral("UPDATE CLIENTES SET VISITAS = 5 WHERE CODIGO = 'B2' -- primero\rUPDATE CLIENTES SET VISITAS = 6 WHERE CODIGO = 'C3'")).empty());
+    EXPECT_EQ(filas(QStringLiteral("SELECT VISITAS FROM CLIENTES WHERE CODIGO IN ('B2', 'C3') ORDER BY CODIGO")), QStringLiteral("5;6"));
+}
