@@ -281,12 +281,28 @@ TextoOdbc construir(const QString& textoOleDb, Destino destino, const QString& u
     case Destino::Sqlite:
     case Destino::Ninguno: {
         // Passed as written, without the OLE DB provider; Open's user and password replace the text's.
+        // An item goes as written only when the driver manager reads it as one
+        // item: a brace left open, or a ";" inside quotes (OLE DB's form), would
+        // swallow or split what follows, the user and password given apart among it.
+        auto comoEscrito = [](const QString& crudo) {
+            const QString v = crudo.mid(crudo.indexOf(QLatin1Char('=')) + 1).trimmed();
+            if (!v.startsWith(QLatin1Char('{'))) return !v.contains(QLatin1Char(';'));
+            for (qsizetype k = 1; k < v.size(); ++k) {
+                if (v[k] != QLatin1Char('}')) continue;
+                if (k + 1 < v.size() && v[k + 1] == QLatin1Char('}')) {
+                    ++k;
+                    continue;
+                }
+                return k == v.size() - 1;
+            }
+            return false;
+        };
         QString s;
         for (const Par& p : l.pares) {
             if (esClave(p, {"provider"})) continue;
             if (!usuarioDado.isEmpty() && esClave(p, kUsuario)) continue;
             if (!claveDada.isEmpty() && esClave(p, kClave)) continue;
-            s += p.crudo + QLatin1Char(';');
+            s += comoEscrito(p.crudo) ? p.crudo + QLatin1Char(';') : item(p.clave, p.valor);
         }
         if (!usuarioDado.isEmpty()) s += item(QStringLiteral("UID"), usuarioDado);
         if (!claveDada.isEmpty()) s += item(QStringLiteral("PWD"), claveDada);

@@ -29,6 +29,8 @@ bool SkinFramework::LoadSkin(const QString& ruta, const QString& ajustes)
         archivoAjustes = QDir::fromNativeSeparators(ajustes.trimmed());
         if (QDir::isRelativePath(archivoAjustes)) archivoAjustes = QFileInfo(ruta).absoluteDir().filePath(archivoAjustes);
         hoja = SustituyeColores(hoja, LeeColores(archivoAjustes));
+        // Colours that leave nothing of the sheet leave no skin either.
+        if (hoja.trimmed().isEmpty()) return false;
     }
     hoja_ = hoja;
     ruta_ = ruta;

@@ -24,7 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t n)
         exige(clave == clave.trimmed());
         exige(texto.contains(clave) && valor.size() <= texto.size());
         exige(t.tiene(clave));
-        exige(t.tiene(clave.toUpper()) && t.tiene(clave.toLower()));
+        // Keys ignore case (checked on ASCII keys: other scripts have case
+        // mappings that change the length).
+        bool ascii = true;
+        for (QChar c : clave) ascii = ascii && c.unicode() < 0x80;
+        if (ascii) exige(t.tiene(clave.toUpper()) && t.tiene(clave.toLower()));
     }
     const ado::Destino destino = ado::destinoDe(texto);
     if (destino == ado::Destino::Sqlite) {
