@@ -2,6 +2,10 @@
 
 #include "ProveedorOdbc.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+
 #include <initializer_list>
 
 namespace ado::odbc {
@@ -99,7 +103,32 @@ constexpr std::initializer_list<const char*> kUsuario = {"uid", "userid", "user"
 constexpr std::initializer_list<const char*> kClave = {"pwd", "password"};
 constexpr std::initializer_list<const char*> kTiempo = {"connecttimeout", "connectiontimeout", "timeout", "logintimeout"};
 
+bool seccionEn(const QString& archivo, const QString& nombre)
+{
+    QFile f(archivo);
+    if (archivo.isEmpty() || !f.open(QIODevice::ReadOnly | QIODevice::Text)) return false;
+    QTextStream in(&f);
+    while (!in.atEnd()) {
+        const QString l = in.readLine().trimmed();
+        if (!l.startsWith(QLatin1Char('[')) || !l.contains(QLatin1Char(']'))) continue;
+        if (l.mid(1, l.indexOf(QLatin1Char(']')) - 1).trimmed().compare(nombre, Qt::CaseInsensitive) == 0) return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+bool entradaFreeTds(const QString& servidor)
+{
+    const QString nombre = servidor.trimmed();
+    if (nombre.isEmpty() || nombre.compare(QLatin1String("global"), Qt::CaseInsensitive) == 0) return false;
+    const QString archivos[] = {qEnvironmentVariable("FREETDSCONF"), QDir::homePath() + QStringLiteral("/.freetds.conf"),
+                                QStringLiteral("/etc/freetds/freetds.conf"), QStringLiteral("/etc/freetds.conf"),
+                                QStringLiteral("/usr/local/etc/freetds.conf")};
+    for (const QString& a : archivos)
+        if (seccionEn(a, nombre)) return true;
+    return false;
+}
 
 std::vector<Par> separar(const QString& t)
 {
@@ -224,11 +253,15 @@ TextoOdbc construir(const QString& textoOleDb, Destino destino, const QString& u
         if (hayPuerto) instancia.clear();
         servidor = instancia.isEmpty() ? host : host + QLatin1Char('\\') + instancia;
 
+        // A server that the workstation's freetds.conf names keeps the port and
+        // protocol version written there, unless the connection gives a port.
+        const bool conEntrada = freetds && entradaFreeTds(servidor);
         QString s = controlador(driver);
         if (freetds) {
-            s += item(QStringLiteral("Server"), servidor);
-            if (hayPuerto || instancia.isEmpty())
-                s += item(QStringLiteral("Port"), hayPuerto && !puerto.isEmpty() ? puerto : QStringLiteral("1433"));
+            // FreeTDS reads a freetds.conf entry only when asked for it by Servername.
+            s += item(conEntrada ? QStringLiteral("Servername") : QStringLiteral("Server"), servidor);
+            if (hayPuerto && !puerto.isEmpty()) s += item(QStringLiteral("Port"), puerto);
+            else if (instancia.isEmpty() && !conEntrada) s += item(QStringLiteral("Port"), QStringLiteral("1433"));
         } else {
             s += item(QStringLiteral("Server"), hayPuerto && !puerto.isEmpty() ? servidor + QLatin1Char(',') + puerto : servidor);
         }
@@ -238,7 +271,7 @@ TextoOdbc construir(const QString& textoOleDb, Destino destino, const QString& u
         if (hayClave || hayUsuario) s += item(QStringLiteral("PWD"), clave);
         bool hayVersion = false;
         l.valor({"tds_version", "tdsversion"}, &hayVersion);
-        if (freetds && !hayVersion) s += QStringLiteral("TDS_Version=7.4;");
+        if (freetds && !hayVersion && !conEntrada) s += QStringLiteral("TDS_Version=7.4;");
         for (const Par& p : l.pares) {
             if (esClave(p, {"applicationname", "app"})) s += item(QStringLiteral("APP"), p.valor);
             else if (esClave(p, {"workstationid", "wsid"})) s += item(QStringLiteral("WSID"), p.valor);

@@ -38,7 +38,17 @@ struct TextoOdbc {
 TextoOdbc construir(const QString& textoOleDb, Destino destino, const QString& usuario = QString(),
                     const QString& clave = QString());
 
-// Classic error number of an ODBC SQLState (integrity, missing table, command text, other).
+// Classic error number of an ODBC SQLState: the link itself (08, and the
+// driver manager's own IM / 01 at connection) is the unspecified failure that
+// the callers treat as a lost connection; integrity, missing object and
+// time-out have their own numbers; every other statement error is an error
+// in the command.
 int32_t numeroDeEstado(const QString& estado);
+
+// FreeTDS's configuration files in the order FreeTDS reads them: FREETDSCONF,
+// then ~/.freetds.conf, then the system's freetds.conf. True when one of them
+// has a section named servidor (case ignored): FreeTDS then takes the port and
+// the protocol version from it.
+bool entradaFreeTds(const QString& servidor);
 
 }  // namespace ado::odbc
