@@ -25,6 +25,9 @@ QString descripcionClasica(int32_t numero)
     case num::ItemNoEncontrado: return QStringLiteral("No se encontró el elemento en la colección correspondiente al nombre o al ordinal solicitado.");
     case num::BofEof: return QStringLiteral("BOF o EOF es True, o el actual registro se eliminó; la operación solicitada requiere un registro actual.");
     case num::FalloNoEspecificado: return QStringLiteral("Error no especificado");
+    case num::TiempoAgotado: return QStringLiteral("Tiempo de espera agotado");
+    case num::FilaNoEncontrada:
+        return QStringLiteral("Row cannot be located for updating. Some values may have been changed since it was last read.");
     default: return QStringLiteral("Error de aplicación");
     }
 }

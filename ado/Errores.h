@@ -22,6 +22,8 @@ constexpr int32_t FalloNoEspecificado = static_cast<int32_t>(0x80004005u);
 constexpr int32_t ErrorEnComando = static_cast<int32_t>(0x80040E14u);
 constexpr int32_t TablaNoExiste = static_cast<int32_t>(0x80040E37u);
 constexpr int32_t Integridad = static_cast<int32_t>(0x80040E2Fu);
+constexpr int32_t TiempoAgotado = static_cast<int32_t>(0x80040E31u);     // query time-out expired
+constexpr int32_t FilaNoEncontrada = static_cast<int32_t>(0x80040E38u);  // row cannot be located for updating
 constexpr int32_t SinResultado = 265929;          // provider notice: command returned no result
 }  // namespace num
 
@@ -30,6 +32,7 @@ namespace nativo {
 constexpr int32_t ClaveDuplicada = 2627;
 constexpr int32_t Restriccion = 547;
 constexpr int32_t Truncado = 8152;
+constexpr int32_t TruncadoConValor = 2628;   // SQL Server 2019 and later: names the column and the value
 constexpr int32_t SentenciaTerminada = 3621;
 constexpr int32_t ObjetoInvalido = 208;
 constexpr int32_t ColumnaInvalida = 207;

@@ -1,10 +1,12 @@
 #include "ProveedorOdbc.h"
 
+#include "DialectoSqlite.h"
 #include "OdbcTexto.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTime>
 
 #include <sql.h>
@@ -12,6 +14,7 @@
 #include <sqlucode.h>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <cstdint>
 #include <vector>
@@ -417,9 +420,48 @@ void leerFilas(SQLHSTMT st, SQLSMALLINT ncols, Resultado& r, Errors& errores)
     }
 }
 
-// Primary key columns of the base tables of a result, when the driver tells them.
-void marcarClaves(SQLHDBC dbc, Resultado& r)
+// The one table a plain "SELECT ... FROM t [WHERE ...]" reads; empty for joins,
+// several tables or anything else.
+QString tablaUnica(const QString& sql)
 {
+    static const QRegularExpression forma(
+        QStringLiteral("^\\s*SELECT\\s.+?\\sFROM\\s+(?:\\[?dbo\\]?\\.)?\\[?([A-Za-z_][A-Za-z0-9_]*)\\]?(?:\\s+with\\s*\\(\\s*nolock\\s*\\))?\\s*(?:$|WHERE\\s|ORDER\\s)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const auto m = forma.match(sql);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+// Primary key columns of the base tables of a result, when the driver tells them.
+// FreeTDS names no base table outside browse mode: a result read from one table
+// takes its key columns by name, so write-backs find the row by its key.
+void marcarClaves(SQLHDBC dbc, Resultado& r, const QString& sql)
+{
+    bool conBase = false;
+    for (const Columna& c : r.columnas) conBase = conBase || !c.tablaBase.isEmpty();
+    if (!conBase) {
+        const QString tabla = tablaUnica(sql);
+        if (tabla.isEmpty()) return;
+        Sentencia st(dbc);
+        if (!st) return;
+        TextoW t(tabla);
+        if (!SQL_SUCCEEDED(SQLPrimaryKeysW(st.h(), nullptr, 0, nullptr, 0, t.ptr(), SQLSMALLINT(tabla.size())))) return;
+        Errors ignorados;
+        Resultado claves;
+        SQLSMALLINT n = 0;
+        if (!SQL_SUCCEEDED(SQLNumResultCols(st.h(), &n)) || n < 4) return;
+        leerFilas(st.h(), n, claves, ignorados);
+        std::vector<Columna*> marcadas;
+        for (const Fila& f : claves.filas) {
+            Columna* hallada = nullptr;
+            for (Columna& k : r.columnas)
+                if (k.nombre.compare(f[3].toText(), Qt::CaseInsensitive) == 0) hallada = &k;
+            // A key column missing from the result: the row cannot be told by its key.
+            if (!hallada) return;
+            marcadas.push_back(hallada);
+        }
+        for (Columna* k : marcadas) k->clave = true;
+        return;
+    }
     std::vector<QString> hechas;
     for (const Columna& c : r.columnas) {
         if (c.tablaBase.isEmpty()) continue;
@@ -443,6 +485,24 @@ void marcarClaves(SQLHDBC dbc, Resultado& r)
                     k.clave = true;
         }
     }
+}
+
+// ---- batches -------------------------------------------------------------------------------
+
+// FreeTDS cancels a batch (ATTENTION) when its first statement fails: the
+// server stops there and the errors of what followed never arrive. A batch of
+// several statements therefore opens with one that cannot fail and gives an
+// empty row set; the driver stops on it, and every later failure comes through
+// SQLMoreResults in its order, as the batch runs whole on the server.
+constexpr const char* kInicioDeLote = "SELECT 1 WHERE 1 = 0\n";
+
+bool inicioDeLote(const QString& sql)
+{
+    const std::vector<QString> sentencias = dialecto::dividirLote(sql);
+    if (sentencias.size() < 2) return false;
+    // CREATE VIEW, PROCEDURE, TRIGGER and FUNCTION must begin their batch.
+    const QString primera = sentencias.front().trimmed().section(QLatin1Char(' '), 0, 0).toUpper();
+    return primera != QLatin1String("CREATE") && primera != QLatin1String("ALTER");
 }
 
 // ---- the provider ------------------------------------------------------------------------
@@ -492,7 +552,7 @@ public:
         base_ = TextoConexion(p.texto).valorDe({"Database", "Initial Catalog"});
         baseSinMotor_ = false;
         enTransaccion_ = false;
-        if (aislamiento_ >= 0) fijarAislamiento(aislamiento_);
+        aislamientoAplicado_ = -1;
         return true;
     }
 
@@ -520,20 +580,31 @@ public:
         Resultado r;
         afectadas = 0;
         if (!exigirConexion(errores)) return r;
+        const size_t antes = errores.lista().size();
+        struct AlSalir {
+            std::function<void()> f;
+            ~AlSalir() { f(); }
+        } revisar{[&] { revisarEnlace(errores, antes); }};
         Sentencia st(dbc_);
         if (!st) {
             anotar(SQL_ERROR, SQL_HANDLE_DBC, dbc_, errores);
             return r;
         }
         aplicarTiempo(st.h());
-        TextoW texto(sql);
-        SQLRETURN rc = SQLExecDirectW(st.h(), texto.ptr(), SQLINTEGER(sql.size()));
+        const bool inicio = destino_ == Destino::SqlServer && inicioDeLote(sql);
+        const QString enviado = inicio ? QString::fromLatin1(kInicioDeLote) + sql : sql;
+        TextoW texto(enviado);
+        SQLRETURN rc = SQLExecDirectW(st.h(), texto.ptr(), SQLINTEGER(enviado.size()));
         bool conResultado = false;
         bool anotado = false;      // rc's diagnostics already taken
+        bool saltar = inicio;      // the empty row set of the opening statement is not the caller's
         int fallosSeguidos = 0;
         for (;;) {
             if (!anotado && (rc == SQL_ERROR || rc == SQL_SUCCESS_WITH_INFO)) anotar(rc, SQL_HANDLE_STMT, st.h(), errores);
-            if (SQL_SUCCEEDED(rc) || (rc == SQL_NO_DATA && !anotado)) {
+            if (saltar && SQL_SUCCEEDED(rc)) {
+                saltar = false;
+            } else if (SQL_SUCCEEDED(rc) || (rc == SQL_NO_DATA && !anotado)) {
+                saltar = false;
                 SQLSMALLINT ncols = 0;
                 if (SQL_SUCCEEDED(SQLNumResultCols(st.h(), &ncols)) && ncols > 0) {
                     if (!conResultado) {
@@ -563,7 +634,7 @@ public:
             }
             fallosSeguidos = 0;
         }
-        if (conResultado && actualizable) marcarClaves(dbc_, r);
+        if (conResultado && actualizable) marcarClaves(dbc_, r, sql);
         return r;
     }
 
@@ -574,9 +645,12 @@ public:
             errores.Add(errorPropio(num::FalloNoEspecificado, QStringLiteral("Ya hay una transacción abierta en esta conexión.")));
             return false;
         }
+        aplicarAislamiento();
         const SQLRETURN rc = SQLSetConnectAttr(dbc_, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
         if (!SQL_SUCCEEDED(rc)) {
+            const size_t antes = errores.lista().size();
             anotar(rc, SQL_HANDLE_DBC, dbc_, errores);
+            revisarEnlace(errores, antes);
             return false;
         }
         enTransaccion_ = true;
@@ -588,12 +662,16 @@ public:
 
     void fijarTiempoEspera(long segundos) override { tiempoEspera_ = segundos; }
 
-    void fijarAislamiento(long nivel) override
+    // As the classic connection does, the level waits for the next BeginTrans:
+    // setting it never changes the session by itself.
+    void fijarAislamiento(long nivel) override { aislamiento_ = nivel; }
+
+private:
+    void aplicarAislamiento()
     {
-        aislamiento_ = nivel;
-        if (!conectada_) return;
+        if (!conectada_ || aislamiento_ < 0 || aislamiento_ == aislamientoAplicado_) return;
         SQLULEN v = 0;
-        switch (nivel) {
+        switch (aislamiento_) {
         case 256: v = SQL_TXN_READ_UNCOMMITTED; break;
         case 4096: v = SQL_TXN_READ_COMMITTED; break;
         case 65536: v = SQL_TXN_REPEATABLE_READ; break;
@@ -601,8 +679,10 @@ public:
         default: return;
         }
         // Drivers that do not offer the level keep their own.
-        SQLSetConnectAttr(dbc_, SQL_ATTR_TXN_ISOLATION, reinterpret_cast<SQLPOINTER>(v), 0);
+        if (SQL_SUCCEEDED(SQLSetConnectAttr(dbc_, SQL_ATTR_TXN_ISOLATION, reinterpret_cast<SQLPOINTER>(v), 0))) aislamientoAplicado_ = aislamiento_;
     }
+
+public:
 
     bool fijarBaseDefecto(const QString& base, Errors& errores) override
     {
@@ -621,8 +701,10 @@ public:
             baseSinMotor_ = true;
             return true;
         }
+        const size_t antes = errores.lista().size();
         anotarLista(ds, errores);
         if (ds.empty()) errores.Add(errorPropio(num::FalloNoEspecificado, descripcionClasica(num::FalloNoEspecificado)));
+        revisarEnlace(errores, antes);
         return false;
     }
 
@@ -687,7 +769,9 @@ public:
             rc = SQLColumnsW(st.h(), aCat.ptr(), aCat.largo(), aEsq.ptr(), aEsq.largo(), aTabla.ptr(), aTabla.largo(),
                              aCuarta.ptr(), aCuarta.largo());
         if (!SQL_SUCCEEDED(rc)) {
+            const size_t antes = errores.lista().size();
             anotar(rc, SQL_HANDLE_STMT, st.h(), errores);
+            revisarEnlace(errores, antes);
             return r;
         }
         Resultado bruto;
@@ -744,6 +828,41 @@ public:
     }
 
 private:
+    bool enlaceMuerto() const
+    {
+        SQLUINTEGER muerta = SQL_CD_FALSE;
+        return dbc_ && SQL_SUCCEEDED(SQLGetConnectAttr(dbc_, SQL_ATTR_CONNECTION_DEAD, &muerta, 0, nullptr)) && muerta == SQL_CD_TRUE;
+    }
+
+    // FreeTDS answers the first call after the link dropped with HY000
+    // "Unknown error". On a dead connection that entry is the link's failure:
+    // the driver is asked once more, so the caller gets its own words for a
+    // lost link (08S01) and takes the lost-connection path.
+    void revisarEnlace(Errors& errores, size_t desde)
+    {
+        const std::vector<Error> antes = errores.lista();
+        bool delControlador = false;
+        for (size_t i = desde; i < antes.size(); ++i)
+            if (antes[i].NativeError == 0 && !antes[i].SQLState.startsWith(QLatin1String("08"))) delControlador = true;
+        if (!delControlador || !enlaceMuerto()) return;
+        std::vector<Diagnostico> enlace;
+        {
+            Sentencia st(dbc_);
+            if (st) {
+                const QString prueba = QStringLiteral("SELECT 1");
+                TextoW t(prueba);
+                if (SQLExecDirectW(st.h(), t.ptr(), SQLINTEGER(prueba.size())) == SQL_ERROR)
+                    for (const Diagnostico& d : diagnosticos(SQL_HANDLE_STMT, st.h()))
+                        if (d.estado.startsWith(QLatin1String("08"))) enlace.push_back(d);
+            }
+        }
+        if (enlace.empty()) enlace.push_back({QStringLiteral("08S01"), 0, QStringLiteral("[FreeTDS][SQL Server]Communication link failure")});
+        errores.Clear();
+        for (size_t i = 0; i < antes.size(); ++i)
+            if (i < desde || antes[i].NativeError != 0 || antes[i].SQLState.startsWith(QLatin1String("08"))) errores.Add(antes[i]);
+        for (const Diagnostico& d : enlace) errores.Add(errorDe(d));
+    }
+
     bool fallarApertura(SQLRETURN rc, SQLSMALLINT tipo, SQLHANDLE h, Errors& errores)
     {
         anotar(rc == SQL_SUCCESS_WITH_INFO ? SQL_ERROR : rc, tipo, h, errores);
@@ -774,7 +893,9 @@ private:
         const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc_, como);
         if (!SQL_SUCCEEDED(rc)) {
             // The transaction stays open: turning autocommit back on now would commit it.
+            const size_t antes = errores.lista().size();
             anotar(rc, SQL_HANDLE_DBC, dbc_, errores);
+            revisarEnlace(errores, antes);
             return false;
         }
         enTransaccion_ = false;
@@ -807,6 +928,7 @@ private:
     bool enTransaccion_ = false;
     long tiempoEspera_ = 30;
     long aislamiento_ = -1;
+    long aislamientoAplicado_ = -1;   // what the session was last told
     QString base_;
     bool baseSinMotor_ = false;
 };
@@ -816,10 +938,12 @@ private:
 namespace odbc {
 int32_t numeroDeEstado(const QString& estado)
 {
+    if (estado.startsWith(QLatin1String("08")) || estado.startsWith(QLatin1String("IM")) || estado.startsWith(QLatin1String("01")))
+        return num::FalloNoEspecificado;
     if (estado.startsWith(QLatin1String("23"))) return num::Integridad;
     if (estado == QLatin1String("42S02")) return num::TablaNoExiste;
-    if (estado.startsWith(QLatin1String("42")) || estado == QLatin1String("37000")) return num::ErrorEnComando;
-    return num::FalloNoEspecificado;
+    if (estado == QLatin1String("HYT00") || estado == QLatin1String("HYT01")) return num::TiempoAgotado;
+    return num::ErrorEnComando;
 }
 }  // namespace odbc
 

@@ -130,7 +130,10 @@ TEST(TextoOdbc, NumeroClasicoDelSqlState)
     const std::pair<const char*, int32_t> casos[] = {
         {"23000", num::Integridad}, {"23505", num::Integridad}, {"42S02", num::TablaNoExiste},
         {"42S22", num::ErrorEnComando}, {"42000", num::ErrorEnComando}, {"37000", num::ErrorEnComando},
-        {"08001", num::FalloNoEspecificado}, {"HY000", num::FalloNoEspecificado}, {"HYT00", num::FalloNoEspecificado},
+        // Only the link itself is the unspecified failure that reconnects; data errors and time-outs are the command's.
+        {"08001", num::FalloNoEspecificado}, {"08S01", num::FalloNoEspecificado}, {"HY000", num::ErrorEnComando},
+        {"HYT00", num::TiempoAgotado}, {"22018", num::ErrorEnComando}, {"22012", num::ErrorEnComando}, {"22003", num::ErrorEnComando},
+        {"22007", num::ErrorEnComando}, {"22008", num::ErrorEnComando}, {"22001", num::ErrorEnComando},
     };
     for (const auto& [estado, numero] : casos) EXPECT_EQ(odbc::numeroDeEstado(QString::fromLatin1(estado)), numero) << estado;
 }
