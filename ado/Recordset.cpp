@@ -2,6 +2,7 @@
 
 #include "Connection.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 
 namespace ado {
@@ -26,8 +27,55 @@ bool esTipoNumerico(long t)
     }
 }
 
+bool esTipoFecha(long t)
+{
+    return t == tipo::Date || t == tipo::DBTimeStamp || t == tipo::DBDate || t == tipo::DBTime;
+}
+
+// A date typed as text, read as the workstation's regional settings write it
+// (day first), or in ISO form. Two-digit years take the classic window.
+QDateTime fechaDeTexto(const QString& texto)
+{
+    const QString t = texto.trimmed();
+    static const QRegularExpression diaPrimero(
+        QStringLiteral("^(\\d{1,2})[/.-](\\d{1,2})[/.-](\\d{2}|\\d{4})(?:\\s+(\\d{1,2}):(\\d{2})(?::(\\d{2})(?:\\.(\\d{1,3}))?)?)?$"));
+    static const QRegularExpression iso(
+        QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2})(?:\\.(\\d{1,3}))?)?)?$"));
+    int d = 0, m = 0, a = 0;
+    QRegularExpressionMatch x = diaPrimero.match(t);
+    if (x.hasMatch()) {
+        d = x.captured(1).toInt();
+        m = x.captured(2).toInt();
+        a = x.captured(3).toInt();
+        if (x.captured(3).size() == 2) a += a < 30 ? 2000 : 1900;
+    } else {
+        x = iso.match(t);
+        if (!x.hasMatch()) return QDateTime();
+        a = x.captured(1).toInt();
+        m = x.captured(2).toInt();
+        d = x.captured(3).toInt();
+    }
+    const QDate fecha(a, m, d);
+    const QTime hora(x.captured(4).toInt(), x.captured(5).toInt(), x.captured(6).toInt(), x.captured(7).leftJustified(3, QLatin1Char('0')).toInt());
+    if (!fecha.isValid() || !hora.isValid()) return QDateTime();
+    return QDateTime(fecha, hora);
+}
+
+// A date as every server reads it the same whatever its language: SQL
+// Server's unseparated form; the embedded engine keeps its ISO text.
+QString literalFecha(const QDateTime& d, const QString& proveedor)
+{
+    if (proveedor == QLatin1String("sqlite")) {
+        QString f = d.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (d.time().msec() != 0) f += d.toString(QStringLiteral(".zzz"));
+        return QLatin1Char('\'') + f + QLatin1Char('\'');
+    }
+    return QLatin1Char('\'') + d.toString(QStringLiteral("yyyyMMdd HH:mm:ss.zzz")) + QLatin1Char('\'');
+}
+
 // A literal for a value written back by Update. Text always goes quoted with its
-// quotes doubled, so no stored value can change the statement.
+// quotes doubled, so no stored value can change the statement. Numbers keep
+// every digit they were read with, so a row found by its values is found again.
 QString literal(const Variant& v, long tipoColumna, const QString& proveedor)
 {
     switch (v.tipo()) {
@@ -35,15 +83,25 @@ QString literal(const Variant& v, long tipoColumna, const QString& proveedor)
         return QStringLiteral("NULL");
     case Variant::Tipo::Boolean:
         return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    case Variant::Tipo::Long: case Variant::Tipo::Integer: case Variant::Tipo::Double: case Variant::Tipo::Currency:
-        if (esTipoNumerico(tipoColumna) || tipoColumna == tipo::Date || tipoColumna == tipo::DBTimeStamp)
-            return v.toText();
-        return QLatin1Char('\'') + v.toText() + QLatin1Char('\'');
-    case Variant::Tipo::Date: {
-        const QString f = proveedor == QLatin1String("sqlite") ? QStringLiteral("yyyy-MM-dd HH:mm:ss") : QStringLiteral("yyyy-MM-ddTHH:mm:ss");
-        return QLatin1Char('\'') + v.toDate().toString(f) + QLatin1Char('\'');
+    case Variant::Tipo::Double: {
+        const QString n = QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest);
+        if (esTipoNumerico(tipoColumna)) return n;
+        if (esTipoFecha(tipoColumna)) return literalFecha(v.toDate(), proveedor);
+        return QLatin1Char('\'') + n + QLatin1Char('\'');
     }
+    case Variant::Tipo::Long: case Variant::Tipo::Integer: case Variant::Tipo::Currency:
+        if (esTipoNumerico(tipoColumna)) return v.toText();
+        if (esTipoFecha(tipoColumna)) return literalFecha(v.toDate(), proveedor);
+        return QLatin1Char('\'') + v.toText() + QLatin1Char('\'');
+    case Variant::Tipo::Date:
+        if (esTipoFecha(tipoColumna) || !v.toDate().isValid()) return literalFecha(v.toDate(), proveedor);
+        // A text column keeps the date's text form.
+        return QLatin1Char('\'') + v.toText() + QLatin1Char('\'');
     case Variant::Tipo::Text:
+        if (esTipoFecha(tipoColumna)) {
+            const QDateTime d = fechaDeTexto(v.toText());
+            if (d.isValid()) return literalFecha(d, proveedor);
+        }
         break;
     }
     return QLatin1Char('\'') + v.toText().replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
@@ -254,7 +312,9 @@ void Recordset::Update()
         QStringList condiciones;
         for (size_t i = 0; i < columnas_.size(); ++i) {
             if (hayClave && !columnas_[i].clave) continue;
-            if (!hayClave && (columnas_[i].tipo == tipo::LongVarBinary || columnas_[i].tipo == tipo::VarBinary)) continue;
+            // Long texts and binaries cannot be compared with "=" on SQL Server.
+            const long t = columnas_[i].tipo;
+            if (!hayClave && (t == tipo::LongVarBinary || t == tipo::VarBinary || t == tipo::LongVarChar || t == tipo::LongVarWChar)) continue;
             const Variant& v = original[i];
             if (v.isNull() || v.isEmpty()) condiciones << columna(i) + QLatin1String(" IS NULL");
             else condiciones << columna(i) + QLatin1String(" = ") + literal(v, columnas_[i].tipo, prov);
@@ -264,6 +324,9 @@ void Recordset::Update()
     }
     long n = 0;
     cnn_->ejecutarInterno(sql, "execute", &n);
+    // A row that was changed or deleted since it was read is not written
+    // over, and the caller hears of it; the edit stays pending.
+    if (edicion_ == Edicion::Cambio && n == 0) throw falloClasico(num::FilaNoEncontrada, QStringLiteral("ADODB.Recordset"));
     if (edicion_ == Edicion::Nueva) {
         filas_.push_back(edit_);
         pos_ = static_cast<long>(filas_.size()) - 1;
