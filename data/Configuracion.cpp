@@ -62,8 +62,9 @@ QString leer(DB_Dll& db, const QString& clave, QString* valorAux, const QString&
                 valor = QStringLiteral("1");
         },
     };
+    int vueltas = 0;
     for (const auto& p : pasos) {
-        const Siguiente s = paso(p, [&](const ado::Fallo& f) { return ReportaError(f, std::nullopt, rutina); });
+        const Siguiente s = paso(p, [&](const ado::Fallo& f) { return db.recuperaConexion(f, vueltas) ? 4 : ReportaError(f, std::nullopt, rutina); });
         if (s == Siguiente::Salir) {
             pasoSilencioso([&] { db.CierraRecordset(rs); });
             if (valorAux) *valorAux = QString();
@@ -120,7 +121,9 @@ void GrabaCfgKX(const QString& clave, const ado::Variant& valor, const QString& 
         [&] { rs->Update(); },
         [&] { db.CierraRecordset(rs); },
     };
-    for (const auto& p : pasos) pasoSilencioso(p);
+    // Failures are passed over silently, except a lost link: once it is back the step runs again.
+    int vueltas = 0;
+    for (const auto& p : pasos) paso(p, [&](const ado::Fallo& f) { return db.recuperaConexion(f, vueltas) ? 4 : 5; });
     // A row left half edited by a failed step must not stay pending.
     pasoSilencioso([&] {
         if (rs && rs->State() == ado::adStateOpen && rs->enEdicion()) rs->CancelUpdate();

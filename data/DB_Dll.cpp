@@ -16,6 +16,9 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <optional>
+
 namespace datos {
 
 using ado::Fallo;
@@ -315,37 +318,82 @@ void DB_Dll::prepararSentencia(QString& s) const
     s = QuitaMarcaAdmin(s);
 }
 
+namespace {
+// What a text does to a transaction of its own: its last transaction word
+// decides (BEGIN TRAN opens, COMMIT or ROLLBACK closes); nullopt when it has none.
+std::optional<bool> abreTransaccion(const QString& s)
+{
+    const escaner::Lectura l(s);
+    auto ultima = [&](const char* palabra) {
+        qsizetype ultima = -1;
+        for (qsizetype p = l.buscaPalabra(QLatin1String(palabra)); p >= 0; p = l.buscaPalabra(QLatin1String(palabra), p + 1)) ultima = p;
+        return ultima;
+    };
+    qsizetype comienzo = -1;
+    for (qsizetype p = l.buscaPalabra(QLatin1String("BEGIN")); p >= 0; p = l.buscaPalabra(QLatin1String("BEGIN"), p + 1))
+        if (l.buscaClausula({"begin", "tran"}, p) == p || l.buscaClausula({"begin", "transaction"}, p) == p) comienzo = p;
+    const qsizetype fin = std::max(ultima("COMMIT"), ultima("ROLLBACK"));
+    if (comienzo < 0 && fin < 0) return std::nullopt;
+    return comienzo > fin;
+}
+}  // namespace
+
 void DB_Dll::ejecutar(QString& SentenciaSQL, long& RecordsAffected, RecordsetRef* Lrcs, bool mostrar)
 {
     ado::Errors& erroresSesion = gDB().gCnn().errors();
+    // SQL Server 2019 and later report the truncation as 2628; the rule is the same.
     auto regla8152 = [&]() -> bool {
         const long n = erroresSesion.Count();
-        if (n >= 1 && n <= 2 && !contiene(SentenciaSQL, "TRANS") && erroresSesion.Item(0).NativeError == ado::nativo::Truncado) {
+        if (n >= 1 && n <= 2 && !contiene(SentenciaSQL, "TRANS")
+            && (erroresSesion.Item(0).NativeError == ado::nativo::Truncado || erroresSesion.Item(0).NativeError == ado::nativo::TruncadoConValor)) {
             erroresSesion.Clear();
             return true;
         }
         return false;
     };
-    try {
-        prepararSentencia(SentenciaSQL);
-        if (esOracle()) {
-            EjecutaScriptOracle(SentenciaSQL, RecordsAffected);
+    bool preparada = false;
+    int vueltas = 0;
+    for (;;) {
+        try {
+            if (!preparada) {
+                prepararSentencia(SentenciaSQL);
+                preparada = true;
+            }
+            if (esOracle()) {
+                EjecutaScriptOracle(SentenciaSQL, RecordsAffected);
+                return;
+            }
+            long n = 0;
+            auto rs = gCnn().Execute(SentenciaSQL, &n, -1);
+            RecordsAffected = n;
+            if (Lrcs) *Lrcs = rs;
+            if (const auto t = abreTransaccion(SentenciaSQL)) transaccionAbierta_ = *t;
+            regla8152();
             return;
-        }
-        long n = 0;
-        auto rs = gCnn().Execute(SentenciaSQL, &n, -1);
-        RecordsAffected = n;
-        if (Lrcs) *Lrcs = rs;
-        regla8152();
-    } catch (const std::exception& ex) {
-        const Fallo f = comoFallo(ex);
-        const bool limpiado = regla8152();
-        if (!mostrar || limpiado || contiene(SentenciaSQL, "TRANS")) return;
-        switch (f.Number()) {
-        case num::FalloNoEspecificado: case num::Integridad: case num::TablaNoExiste: case num::ErrorEnComando:
+        } catch (const std::exception& ex) {
+            const Fallo f = comoFallo(ex);
+            if (conexionPerdida(f)) {
+                // A transaction opened by an earlier text died with the link: the
+                // server undid it, so nothing of it may run again in autocommit.
+                // The caller finds the link's failure in the collection.
+                const bool enTransaccion = transaccionAbierta_ && !abreTransaccion(SentenciaSQL).value_or(false);
+                const std::vector<ado::Error> perdida = gCnn().errors().lista();
+                if (recuperaConexion(f, vueltas)) {
+                    transaccionAbierta_ = false;
+                    if (!enTransaccion) continue;
+                    for (const ado::Error& e : perdida) gCnn().errors().Add(e);
+                    return;
+                }
+            }
+            const bool limpiado = regla8152();
+            if (!mostrar || limpiado || contiene(SentenciaSQL, "TRANS")) return;
+            switch (f.Number()) {
+            case num::FalloNoEspecificado: case num::Integridad: case num::TablaNoExiste: case num::ErrorEnComando:
+                return;
+            default:
+                velmora::MsgBox(f.Description(), velmora::botones::Critico + velmora::botones::OK, QStringLiteral("Aviso al operador!!!"));
+            }
             return;
-        default:
-            velmora::MsgBox(f.Description(), velmora::botones::Critico + velmora::botones::OK, QStringLiteral("Aviso al operador!!!"));
         }
     }
 }
@@ -376,23 +424,54 @@ void DB_Dll::AbrirRecordset(QString& SentenciaSQL, RecordsetRef& Lrcs, std::shar
         },
         [&] { Lrcs->Open(oracle ? ORACLE_Dicc(SentenciaSQL) : SentenciaSQL, activa.get(), CursorType, LockType, Options); },
     };
+    int vueltas = 0;
     correrPasos(pasos, [&](const Fallo& f) {
-        if ((f.Number() == num::FalloNoEspecificado || f.Number() == num::ConexionInvalida) && gCnn().errors().Count() > 0) {
-            ReintentaConectar();
-            if (!gOpenFlag) ReintentaConectar();
-            while (!gOpenFlag) {
-                const DB_Dll& s = gDB();
-                const QString texto = CRLF + CRLF + CRLF + QStringLiteral("Se perdio la conexion con la base de datos ") + s.gDBName + CRLF
-                                      + QStringLiteral(" Servidor ") + s.gServidor + CRLF + CRLF + QStringLiteral("Elija SI para reintentar conectarse")
-                                      + CRLF + QStringLiteral("Elija NO para cerrar la aplicacion") + CRLF + CRLF + CRLF;
-                if (velmora::MsgBox(texto, velmora::botones::SiNo + velmora::botones::Critico, QStringLiteral("AVISO AL OPERADOR"))
-                    != velmora::respuesta::Si)
-                    velmora::TerminaPrograma(0);
-                ReintentaConectar();
-            }
-        }
+        if (recuperaConexion(f, vueltas)) return 4;
+        // The classic rule for any other unspecified failure: reconnect, then report.
+        if ((f.Number() == num::FalloNoEspecificado || f.Number() == num::ConexionInvalida) && gCnn().errors().Count() > 0) reconectar(false);
         return TratamientoErrores(f, std::nullopt, QStringLiteral("AbrirRecordset"));
     });
+}
+
+// ---------------------------------------------------------------------------
+// Lost connection
+// ---------------------------------------------------------------------------
+
+bool DB_Dll::conexionPerdida(const Fallo& f)
+{
+    if (f.Number() != num::FalloNoEspecificado && f.Number() != num::ConexionInvalida) return false;
+    if (!cnn_) return false;
+    for (const ado::Error& e : cnn_->errors().lista())
+        if (e.SQLState.startsWith(QLatin1String("08"))) return true;
+    return false;
+}
+
+void DB_Dll::reconectar(bool preguntarAntes)
+{
+    if (preguntarAntes) {
+        gOpenFlag = false;
+    } else {
+        ReintentaConectar();
+        if (!gOpenFlag) ReintentaConectar();
+    }
+    while (!gOpenFlag) {
+        const DB_Dll& s = gDB();
+        const QString texto = CRLF + CRLF + CRLF + QStringLiteral("Se perdio la conexion con la base de datos ") + s.gDBName + CRLF
+                              + QStringLiteral(" Servidor ") + s.gServidor + CRLF + CRLF + QStringLiteral("Elija SI para reintentar conectarse")
+                              + CRLF + QStringLiteral("Elija NO para cerrar la aplicacion") + CRLF + CRLF + CRLF;
+        if (velmora::MsgBox(texto, velmora::botones::SiNo + velmora::botones::Critico, QStringLiteral("AVISO AL OPERADOR")) != velmora::respuesta::Si)
+            velmora::TerminaPrograma(0);
+        ReintentaConectar();
+    }
+}
+
+bool DB_Dll::recuperaConexion(const Fallo& f, int& vueltas)
+{
+    if (!conexionPerdida(f)) return false;
+    // A second loss within the same call is the operator's to decide, so a
+    // server that drops every new link cannot keep the program spinning.
+    reconectar(vueltas++ > 0);
+    return true;
 }
 
 void DB_Dll::CierraRecordset(RecordsetRef& LrcsTemp)

@@ -135,7 +135,19 @@ public:
     enum class FormaClave { ST, Existe, Datos };
     static QString CondicionClave(FormaClave forma, const QString& Campo, const QString& Valor, int Tipodato, bool UsaTrim = true);
 
+    // --- Lost connection ----------------------------------------------------------
+    // The one place where every read and write of the class takes a failure
+    // first: when the link itself failed (the driver's SQLState 08...), the
+    // connection is brought back (silently, then asking the operator; No ends
+    // the program) and the answer is true: the failed step runs again.
+    // vueltas counts the reconnections of the caller's call: after the first,
+    // the operator is asked before trying again.
+    bool recuperaConexion(const ado::Fallo& f, int& vueltas);
+    // Whether a failure is the link's own, read from the connection's errors.
+    bool conexionPerdida(const ado::Fallo& f);
+
 private:
+    void reconectar(bool preguntarAntes);
     void EjecutaScriptOracle(QString& texto, long& RecordsAffected);
     QString FiltraSentencia(QString& sentencia);
     void prepararSentencia(QString& s) const;
@@ -148,6 +160,9 @@ private:
     bool consultaExiste(const QString& texto, RecordsetRef* Lrcs, bool SoloLectura, bool traducir, bool conexionSesion);
 
     std::shared_ptr<ado::Connection> cnn_;
+    // A batch of this connection left its own transaction open (BEGIN TRAN
+    // without COMMIT or ROLLBACK yet): a lost link has undone it on the server.
+    bool transaccionAbierta_ = false;
 };
 
 }  // namespace datos

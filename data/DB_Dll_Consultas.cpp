@@ -48,6 +48,9 @@ QString DB_Dll::CondicionClave(FormaClave forma, const QString& C, const QString
 bool DB_Dll::consultaExiste(const QString& texto, RecordsetRef* Lrcs, bool SoloLectura, bool traducir, bool conexionSesion)
 {
     bool resultado = false;
+    DB_Dll& duena = conexionSesion ? gDB() : *this;
+    int vueltas = 0;
+    auto manejador = [&](const Fallo& f) { return duena.recuperaConexion(f, vueltas) ? 4 : cajaConsulta(f); };
     if (Lrcs) {
         if (!*Lrcs) *Lrcs = std::make_shared<ado::Recordset>();
         ado::Recordset& rs = **Lrcs;
@@ -62,7 +65,7 @@ bool DB_Dll::consultaExiste(const QString& texto, RecordsetRef* Lrcs, bool SoloL
             [&] { resultado = !rs.BOF(); },
         };
         for (const auto& p : pasos)
-            if (paso(p, cajaConsulta) == Siguiente::Salir) return false;
+            if (paso(p, manejador) == Siguiente::Salir) return false;
         return resultado;
     }
     ado::Recordset rs;
@@ -75,7 +78,7 @@ bool DB_Dll::consultaExiste(const QString& texto, RecordsetRef* Lrcs, bool SoloL
         },
     };
     for (const auto& p : pasos)
-        if (paso(p, cajaConsulta) == Siguiente::Salir) return false;
+        if (paso(p, manejador) == Siguiente::Salir) return false;
     return resultado;
 }
 
@@ -112,15 +115,20 @@ Variant DB_Dll::DatosTabla(const QString& Tabla, const QString& ValorBuscado, co
                     + CondicionClave(FormaClave::Datos, Campo, ValorBuscado, Tipodato, UsaTrim);
     if (!Condicion.trimmed().isEmpty()) texto += QStringLiteral(" AND ") + Condicion;
 
+    int vueltas = 0;
     if (IgnoraError) {
-        // Silent: opened directly, so not even the statement reporter speaks.
-        try {
-            ado::Recordset rs;
-            rs.Open(ORACLE_Dicc(SS_TSinonimos(texto)), &gCnn(), ado::adOpenForwardOnly, ado::adLockReadOnly);
-            if (rs.State() == ado::adStateClosed || rs.eof()) return Variant(QString());
-            return Variant(velmora::CampoATexto(rs.Fields(CampoDevuelto).Value()));
-        } catch (const std::exception&) {
-            return Variant(QString());
+        // Silent: opened directly, so not even the statement reporter speaks;
+        // only a lost connection is brought back.
+        for (;;) {
+            try {
+                ado::Recordset rs;
+                rs.Open(ORACLE_Dicc(SS_TSinonimos(texto)), &gCnn(), ado::adOpenForwardOnly, ado::adLockReadOnly);
+                if (rs.State() == ado::adStateClosed || rs.eof()) return Variant(QString());
+                return Variant(velmora::CampoATexto(rs.Fields(CampoDevuelto).Value()));
+            } catch (const std::exception& e) {
+                if (recuperaConexion(comoFallo(e), vueltas)) continue;
+                return Variant(QString());
+            }
         }
     }
 
@@ -137,7 +145,7 @@ Variant DB_Dll::DatosTabla(const QString& Tabla, const QString& ValorBuscado, co
         [&] { CierraRecordset(rs); },
     };
     for (const auto& p : pasos)
-        if (paso(p, cajaConsulta) == Siguiente::Salir) break;
+        if (paso(p, [&](const Fallo& f) { return recuperaConexion(f, vueltas) ? 4 : cajaConsulta(f); }) == Siguiente::Salir) break;
     if (vacio) return Variant();
     return resultado;
 }
@@ -170,16 +178,21 @@ Variant DB_Dll::BuscaMaximo(const QString& QueTabla, const QString& QueCampo, st
 
 Variant DB_Dll::valorUnico(QString texto, const QString& columna)
 {
-    RecordsetRef rs = std::make_shared<ado::Recordset>();
-    AbrirRecordset(texto, rs);
-    if (rs->State() == ado::adStateClosed || rs->eof()) {
-        CierraRecordset(rs);
-        return Variant();
+    // On the class's connection as written (no confidential substitution);
+    // failures reach the caller, except a lost link, which is brought back.
+    int vueltas = 0;
+    for (;;) {
+        try {
+            ado::Recordset rs;
+            rs.Open(esOracle() ? ORACLE_Dicc(texto) : texto, &gCnn(), ado::adOpenForwardOnly, ado::adLockReadOnly);
+            if (rs.State() == ado::adStateClosed || rs.eof()) return Variant();
+            const Variant v = rs.Fields(columna).Value();
+            // An aggregate over no rows is Null: no value at all.
+            return v.isNull() ? Variant() : v;
+        } catch (const std::exception& e) {
+            if (!recuperaConexion(comoFallo(e), vueltas)) throw;
+        }
     }
-    const Variant v = rs->Fields(columna).Value();
-    CierraRecordset(rs);
-    // An aggregate over no rows is Null: no value at all.
-    return v.isNull() ? Variant() : v;
 }
 
 Variant DB_Dll::BuscaMinimo(const QString& QueTabla, const QString& QueCampo, std::optional<Variant>, std::optional<Variant> Condicion)
@@ -226,6 +239,8 @@ bool DB_Dll::ExisteTablaDB(const QString& Tabla)
     const std::function<void()> pasos[] = {
         [&] { rs = gCnn().OpenSchema(ado::adSchemaTables); },
         [&] {
+            // Omitir after a failed read leaves no list: the table is not known to exist.
+            if (!rs) return;
             const QString buscada = Tabla.trimmed();
             for (; !rs->eof(); rs->MoveNext())
                 if (velmora::CampoATexto(rs->Fields(QStringLiteral("TABLE_NAME")).Value()).trimmed().compare(buscada, Qt::CaseInsensitive) == 0) {
@@ -234,8 +249,12 @@ bool DB_Dll::ExisteTablaDB(const QString& Tabla)
                 }
         },
     };
+    int vueltas = 0;
     for (const auto& p : pasos)
-        if (paso(p, [](const Fallo& f) { return gDB().TratamientoErrores(f, std::nullopt, QStringLiteral("VerificaCampos")); }) == Siguiente::Salir)
+        if (paso(p, [&](const Fallo& f) {
+                if (recuperaConexion(f, vueltas)) return 4;
+                return gDB().TratamientoErrores(f, std::nullopt, QStringLiteral("VerificaCampos"));
+            }) == Siguiente::Salir)
             return false;
     return resultado;
 }
@@ -248,6 +267,7 @@ bool DB_Dll::ExisteCampoDB(const QString& Tabla, const QString& Campo)
     const std::function<void()> pasos[] = {
         [&] { rs = gCnn().OpenSchema(ado::adSchemaColumns, {Variant(gDBName), Variant(), Variant(Tabla), Variant()}); },
         [&] {
+            if (!rs) return;
             const QString buscado = Campo.trimmed();
             for (; !rs->eof(); rs->MoveNext())
                 if (velmora::CampoATexto(rs->Fields(QStringLiteral("COLUMN_NAME")).Value()).trimmed().compare(buscado, Qt::CaseInsensitive) == 0) {
@@ -256,8 +276,12 @@ bool DB_Dll::ExisteCampoDB(const QString& Tabla, const QString& Campo)
                 }
         },
     };
+    int vueltas = 0;
     for (const auto& p : pasos)
-        if (paso(p, [](const Fallo& f) { return gDB().TratamientoErrores(f, std::nullopt, QStringLiteral("VerificaCampos")); }) == Siguiente::Salir)
+        if (paso(p, [&](const Fallo& f) {
+                if (recuperaConexion(f, vueltas)) return 4;
+                return gDB().TratamientoErrores(f, std::nullopt, QStringLiteral("VerificaCampos"));
+            }) == Siguiente::Salir)
             return false;
     return resultado;
 }

@@ -150,8 +150,10 @@ void GActualizarDatoScript(std::vector<QString>& sentencias, bool& fallo, int32_
         },
         [&] { numeroError = numero; },
     };
+    int vueltas = 0;
+    auto manejador = [&](const ado::Fallo& f) { return gDB().recuperaConexion(f, vueltas) ? 4 : reportaGuion(f); };
     for (size_t i = 0; i < std::size(pasos); ++i) {
-        if (paso(pasos[i], reportaGuion) == Siguiente::Salir) return;
+        if (paso(pasos[i], manejador) == Siguiente::Salir) return;
         // Nothing to run: the other out parameters stay as they were.
         if (i == 2 && script.isEmpty()) return;
     }

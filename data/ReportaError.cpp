@@ -11,6 +11,8 @@
 #include <QDateTime>
 #include <QFile>
 
+#include <functional>
+
 namespace datos {
 
 namespace {
@@ -88,7 +90,10 @@ void GrabaErrorAux(const QString& sentencia, QString& proceso, int32_t numero, c
     // Opened directly, not through AbrirRecordset: a missing AUX_ERR table must
     // not bring up the error reporter while another failure is being recorded.
     bool abierto = false;
-    pasoSilencioso([&] {
+    // Silent, except a lost link: once it is back the step runs again.
+    int vueltas = 0;
+    auto silencioso = [&](const std::function<void()>& p) { paso(p, [&](const ado::Fallo& f) { return db.recuperaConexion(f, vueltas) ? 4 : 5; }); };
+    silencioso([&] {
         const QString texto = db.SS_TSinonimos(QStringLiteral("select  top 1 * from AUX_ERR  with(nolock) "));
         rs->Open(db.ORACLE_Dicc(texto), &db.gCnn(), ado::adOpenDynamic, ado::adLockOptimistic, -1);
         abierto = rs->State() == ado::adStateOpen;
@@ -96,13 +101,23 @@ void GrabaErrorAux(const QString& sentencia, QString& proceso, int32_t numero, c
     if (!abierto) return;
     pasoSilencioso([&] { rs->AddNew(); });
     pasoSilencioso([&] { rs->Fields(QStringLiteral("Proceso")) = ado::Variant(proceso); });
-    pasoSilencioso([&] { rs->Fields(QStringLiteral("Fecha")) = ado::Variant(QDateTime::currentDateTime().toString(FormatoFechaHora())); });
+    pasoSilencioso([&] {
+        // A date column gets the date itself, never its regional text, which a
+        // server whose language reads the month first would turn around; a
+        // text column keeps the text as the operator reads it.
+        const QDateTime ahora = QDateTime::currentDateTime();
+        ado::Field f = rs->Fields(QStringLiteral("Fecha"));
+        if (DB_Dll::adodate(ado::Variant(static_cast<int32_t>(f.Type()))))
+            f = ado::Variant(QDateTime(ahora.date(), QTime(ahora.time().hour(), ahora.time().minute())));
+        else
+            f = ado::Variant(ahora.toString(FormatoFechaHora()));
+    });
     pasoSilencioso([&] { rs->Fields(QStringLiteral("Error")) = ado::Variant(numero); });
     pasoSilencioso([&] { rs->Fields(QStringLiteral("Descripcion")) = ado::Variant(velmora::RecortaTexto(descripcion, 250)); });
     pasoSilencioso([&] { rs->Fields(QStringLiteral("SQL")) = ado::Variant(sentencia); });
     pasoSilencioso([&] { rs->Fields(QStringLiteral("PC")) = ado::Variant(velmora::NombreEquipo()); });
     pasoSilencioso([&] { rs->Fields(QStringLiteral("Usuario")) = ado::Variant(db.gUsuario); });
-    pasoSilencioso([&] { rs->Update(); });
+    silencioso([&] { rs->Update(); });
     pasoSilencioso([&] {
         if (rs->enEdicion()) rs->CancelUpdate();
         if (rs->State() == ado::adStateOpen) rs->Close();
