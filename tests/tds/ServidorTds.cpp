@@ -42,8 +42,10 @@ void ServidorTds::arrancar(const QString& guion)
                         op_.usuario + QLatin1Char(':') + op_.clave};
     for (const QString& u : op_.otrosUsuarios) args << QStringLiteral("--usuario") << u;
     if (!op_.intercalacion.isEmpty()) args << QStringLiteral("--intercalacion") << op_.intercalacion;
+    if (!op_.idioma.isEmpty()) args << QStringLiteral("--idioma") << op_.idioma;
+    if (op_.truncado2628) args << QStringLiteral("--truncado-2628");
     if (op_.traza) args << QStringLiteral("--traza");
-    proceso_.setProcessChannelMode(op_.traza ? QProcess::ForwardedErrorChannel : QProcess::SeparateChannels);
+    proceso_.setProcessChannelMode(op_.traza && !op_.capturarTraza ? QProcess::ForwardedErrorChannel : QProcess::SeparateChannels);
     proceso_.start(QStringLiteral(PERMUTAL_SERVIDOR_TDS), args);
     if (!proceso_.waitForStarted(10000)) {
         fallo_ = QStringLiteral("no arranca: ") + proceso_.errorString();
@@ -82,6 +84,14 @@ bool ServidorTds::orden(const char* texto)
     while (!proceso_.canReadLine() && proceso_.state() == QProcess::Running)
         if (!proceso_.waitForReadyRead(10000)) break;
     return proceso_.readLine().trimmed() == "ok";
+}
+
+QStringList ServidorTds::trazaRecibida()
+{
+    // The round trip of "eco" lets what the server wrote before it reach us.
+    orden("eco");
+    traza_ += QString::fromUtf8(proceso_.readAllStandardError());
+    return traza_.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 bool ServidorTds::cortar() { return orden("cortar"); }

@@ -17,6 +17,9 @@ public:
         QStringList otrosUsuarios;                          // "nombre:clave[:base]"
         QString intercalacion;                              // empty: the server's default
         bool traza = false;                                 // requests to the server's stderr
+        bool capturarTraza = false;                         // with traza: kept for trazaRecibida() instead
+        QString idioma;                                     // logins' language; empty: us_english (month first)
+        bool truncado2628 = false;                          // truncation as 2628 (SQL Server 2019 and later)
     };
 
     // guion: plain SQLite statements that create the database (may be empty).
@@ -42,6 +45,8 @@ public:
     bool cortar();     // drops every open connection
     bool rechazar();   // stops listening: connections are refused
     bool aceptar();    // listens again on the same port
+    // The requests the server traced so far (Opciones::capturarTraza), one a line.
+    QStringList trazaRecibida();
     void parar();      // shuts the server down (the destructor does it too)
 
 private:
@@ -54,6 +59,7 @@ private:
     QProcess proceso_;
     int puerto_ = 0;
     QString fallo_;
+    QString traza_;
 };
 
 }  // namespace prueba

@@ -8,17 +8,24 @@
 //
 //   servidor_tds --archivo RUTA.db [--base NOMBRE] [--puerto N]
 //                [--usuario NOMBRE:CLAVE[:BASE]]... [--usuarios ARCHIVO]
-//                [--intercalacion Modern_Spanish_CI_AS|Latin1_General_CI_AS] [--traza]
+//                [--intercalacion Modern_Spanish_CI_AS|Latin1_General_CI_AS]
+//                [--idioma us_english|Español] [--truncado-2628] [--traza]
 //
 // The first line on stdout is the port it listens on (--puerto 0, the default,
 // takes a free one). --base is the database name clients log in to (the file's
 // base name by default); the users file holds one NOMBRE:CLAVE[:BASE] a line.
-// --traza writes every request received to stderr.
+// --traza writes every request received to stderr. --idioma is the logins'
+// language (us_english by default): it decides how a character literal that
+// meets a datetime column is read (month first or day first), as SQL Server's
+// DATEFORMAT does; SET DATEFORMAT and SET LANGUAGE change it per session.
+// --truncado-2628 reports truncation as SQL Server 2019 and later do (2628,
+// naming table and value) instead of 8152.
 //
 // Commands, one a line on stdin, each answered "ok" or "error ..." on stdout:
 //   cortar     drops every open connection at once (a lost link)
 //   rechazar   stops listening: new connections are refused, as by a stopped server
 //   aceptar    listens again on the same port (the server is back)
+//   eco        answers "ok" (what was traced before it has reached stderr)
 //   salir      closes everything and exits (so does the end of stdin)
 //
 // Besides plain batches it serves what FreeTDS sends on its own: SET
@@ -28,6 +35,7 @@
 // written into the statement as literals). WAITFOR DELAY 'hh:mm:ss' sleeps until the delay ends or the
 // client cancels, so tests can make a statement slow on purpose.
 #include "Tds.h"
+#include "FechasTds.h"
 
 #include "ado/DialectoSqlite.h"
 #include "ado/Proveedor.h"
@@ -87,6 +95,8 @@ struct Config {
     int puerto = 0;
     std::map<QString, Usuario> usuarios;   // by lower-case name
     QString intercalacion = QStringLiteral("Modern_Spanish_CI_AS");
+    QString idioma = QStringLiteral("us_english");
+    bool truncado2628 = false;             // truncation as SQL Server 2019 and later report it
     QByteArray intercalacionBytes;         // the 5 bytes sent on the wire
     bool traza = false;
 };
@@ -176,9 +186,21 @@ void fnEntero(sqlite3_context* c, int, sqlite3_value** v)
     sqlite3_result_value(c, v[0]);
 }
 
+// A datetime column's stored text in the shape of the rewritten literals.
+void fnFecha(sqlite3_context* c, int, sqlite3_value** v)
+{
+    if (sqlite3_value_type(v[0]) != SQLITE_TEXT) {
+        sqlite3_result_value(c, v[0]);
+        return;
+    }
+    const QByteArray b = tds::fechas::normal(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(v[0])))).toUtf8();
+    sqlite3_result_text(c, b.constData(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+}
+
 int alAbrirBase(sqlite3* db, char**, const sqlite3_api_routines*)
 {
     ultimaBaseAbierta = db;
+    sqlite3_create_function(db, "tds_fecha", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fnFecha, nullptr, nullptr);
     sqlite3_create_function(db, "tds_divisor", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fnDivisor, nullptr, nullptr);
     sqlite3_create_function(db, "tds_entero", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fnEntero, nullptr, nullptr);
     return SQLITE_OK;
@@ -541,8 +563,15 @@ bool coincide(const std::optional<QString>& patron, const QString& texto)
     const QString& p = *patron;
     for (int i = 0; i < p.size(); ++i) {
         const QChar c = p[i];
+        const int cierre = c == QLatin1Char('[') ? p.indexOf(QLatin1Char(']'), i + 2) : -1;
         if (c == QLatin1Char('\\') && i + 1 < p.size()) re += QRegularExpression::escape(QString(p[++i]));
-        else if (c == QLatin1Char('%')) re += QStringLiteral(".*");
+        else if (cierre > i) {   // LIKE's [abc], [^abc]: what FreeTDS turns an escaped "_" or "%" into
+            const bool no = p[i + 1] == QLatin1Char('^');
+            re += no ? QStringLiteral("[^") : QStringLiteral("[");
+            for (int k = i + (no ? 2 : 1); k < cierre; ++k) re += QRegularExpression::escape(QString(p[k]));
+            re += QLatin1Char(']');
+            i = cierre;
+        } else if (c == QLatin1Char('%')) re += QStringLiteral(".*");
         else if (c == QLatin1Char('_')) re += QLatin1Char('.');
         else re += QRegularExpression::escape(QString(c));
     }
@@ -1000,8 +1029,9 @@ private:
         tds::envTexto(salida_, tds::kEnvBase, baseActual_, QStringLiteral("master"));
         info(5701, 2, QStringLiteral("Changed database context to '%1'.").arg(baseActual_));
         tds::envBinario(salida_, tds::kEnvIntercalacion, config.intercalacionBytes, QByteArray());
-        tds::envTexto(salida_, tds::kEnvIdioma, QStringLiteral("us_english"), QString());
-        info(5703, 1, QStringLiteral("Changed language setting to us_english."));
+        tds::envTexto(salida_, tds::kEnvIdioma, config.idioma, QString());
+        info(5703, 1, QStringLiteral("Changed language setting to %1.").arg(config.idioma));
+        formatoFecha_ = tds::fechas::formatoDeIdioma(config.idioma);
         {
             Flujo a;
             a.u8(1);
@@ -1114,9 +1144,16 @@ private:
     void mensajes(const ado::Errors& errores)
     {
         for (const ado::Error& e : errores.lista()) {
-            const Gravedad g = gravedadDe(e);
-            if (g.clase <= 10 || e.SQLState.startsWith(QLatin1String("01"))) info(g.numero, g.estado, e.Description);
-            else error(g.numero, g.estado, g.clase, e.Description);
+            Gravedad g = gravedadDe(e);
+            QString texto = e.Description;
+            // SQL Server 2019 and later name the table, the column and the value.
+            if (g.numero == 8152 && config.truncado2628) {
+                g = {2628, 1, 16};
+                texto = QStringLiteral("String or binary data would be truncated in table '%1.dbo.%2', column '%3'. Truncated value: '%4'.")
+                            .arg(config.base, tablaActual_, QStringLiteral("?"), QStringLiteral("?"));
+            }
+            if (g.clase <= 10 || e.SQLState.startsWith(QLatin1String("01"))) info(g.numero, g.estado, texto);
+            else error(g.numero, g.estado, g.clase, texto);
             if (g.clase > 10) ultimoError_ = g.numero;
         }
     }
@@ -1176,6 +1213,10 @@ private:
             if (palabra(1) == QLatin1String("NOCOUNT")) nocount_ = palabra(2) == QLatin1String("ON");
             else if (palabra(1) == QLatin1String("TRANSACTION") && palabra(2) == QLatin1String("ISOLATION"))
                 proveedor_->fijarAislamiento(palabra(4) == QLatin1String("UNCOMMITTED") ? 256 : 4096);
+            else if (palabra(1) == QLatin1String("DATEFORMAT") && palabra(2).size() == 3)
+                formatoFecha_ = palabra(2).toLower();
+            else if (palabra(1) == QLatin1String("LANGUAGE") && palabras.size() > 2)
+                formatoFecha_ = tds::fechas::formatoDeIdioma(fechasSinCitas(palabras[2]));
             dejarDone(tokenDone, 0, 0xC0, 0);
             return true;
         }
@@ -1216,8 +1257,25 @@ private:
             return true;
         }
 
+        {
+            static const QRegularExpression destino(QStringLiteral("^\\s*(?:INSERT\\s+INTO|UPDATE)\\s+(?:\\w+\\.)?\\[?(\\w+)"),
+                                                    QRegularExpression::CaseInsensitiveOption);
+            tablaActual_ = destino.match(original).captured(1);
+        }
+        // A character literal that meets a datetime column is read in the session's language.
+        const tds::fechas::Resultado conFechas =
+            tds::fechas::reescribir(original, formatoFecha_, [this](const QString& t) { return columnasFecha(t); });
+        if (conFechas.error) {
+            error(conFechas.error, 3, 16, conFechas.mensaje);
+            info(3621, 0, QStringLiteral("The statement has been terminated."));
+            ultimoError_ = conFechas.error;
+            ultimaCuenta_ = 0;
+            dejarDone(tokenDone, tds::kConError, 0, 0);
+            return true;
+        }
         std::vector<QString> literales;
-        const QString texto = preparar(original, toks, literales);
+        const QString texto = conFechas.texto == original ? preparar(original, toks, literales)
+                                                          : preparar(conFechas.texto, dl::tokenizar(conFechas.texto), literales);
         long afectadas = 0;
         const ado::Resultado r = proveedor_->ejecutar(texto, afectadas, errores, false);
         if (cancelado()) {
@@ -1250,6 +1308,33 @@ private:
         if (conCuenta && !fallo && !nocount_) estado |= tds::kCuenta;
         dejarDone(tokenDone, estado, orden, fallo ? 0 : cuenta);
         return true;
+    }
+
+    static QString fechasSinCitas(const QString& n)
+    {
+        QString r = tds::fechas::sinCitas(n);
+        if (r.size() >= 2 && r.startsWith(QLatin1Char('\'')) && r.endsWith(QLatin1Char('\''))) r = r.mid(1, r.size() - 2);
+        return r;
+    }
+
+    // Datetime columns of a table (lower case), or with "*" before the name every column in order.
+    QStringList columnasFecha(const QString& pedido)
+    {
+        const bool todas = pedido.startsWith(QLatin1Char('*'));
+        const QByteArray tabla = (todas ? pedido.mid(1) : pedido).toUtf8();
+        QStringList r;
+        sqlite3_stmt* st = nullptr;
+        if (!db_ || sqlite3_prepare_v2(db_, "SELECT name, type FROM pragma_table_info(?)", -1, &st, nullptr) != SQLITE_OK) return r;
+        sqlite3_bind_text(st, 1, tabla.constData(), static_cast<int>(tabla.size()), SQLITE_TRANSIENT);
+        static const QStringList tipos = {QStringLiteral("DATETIME"), QStringLiteral("SMALLDATETIME"), QStringLiteral("DATETIME2"),
+                                          QStringLiteral("DATE")};
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            const QString nombre = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))).toLower();
+            const char* tipo = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+            if (todas || tipos.contains(leerTipo(tipo).base)) r << nombre;
+        }
+        sqlite3_finalize(st);
+        return r;
     }
 
     bool esperarDemora(const QString& original, const QString& clase, QString demora, uint8_t tokenDone)
@@ -1431,6 +1516,8 @@ private:
                 ps.push_back(p);
             }
             QString proc = nombre.toLower();
+            // "[base]..sp_columns", "base.dbo.sp_columns": the procedure is the last part.
+            if (const int punto = proc.lastIndexOf(QLatin1Char('.')); punto >= 0) proc = proc.mid(punto + 1);
             if (proc.startsWith(QLatin1String("dbo."))) proc.remove(0, 4);
             if (proc.startsWith(QLatin1String("sys."))) proc.remove(0, 4);
             if (id == 10) proc = QStringLiteral("sp_executesql");
@@ -1752,6 +1839,8 @@ private:
 
     std::unique_ptr<ado::Proveedor> proveedor_;
     QString baseActual_;
+    QString formatoFecha_ = QStringLiteral("mdy");   // DATEFORMAT of the session
+    QString tablaActual_;                             // the table the statement writes, for messages
     int trancount_ = 0;
     uint64_t descriptor_ = 0;
     bool nocount_ = false;
@@ -1797,6 +1886,10 @@ public:
             quiereEscuchar_ = quiero;
             cv_.wait(lk, [&] { return (escucha_ >= 0) == quiero || fallo_; });
             if (fallo_) { fallo_ = false; return QStringLiteral("error no se pudo escuchar de nuevo en el puerto %1").arg(puerto_); }
+            return QStringLiteral("ok");
+        }
+        if (o == QLatin1String("eco")) {
+            std::cerr.flush();
             return QStringLiteral("ok");
         }
         return QStringLiteral("error orden desconocida: ") + o;
@@ -1913,7 +2006,7 @@ void anadirUsuario(const QString& linea)
 int uso()
 {
     std::cerr << "uso: servidor_tds --archivo RUTA.db [--base NOMBRE] [--puerto N] [--usuario NOMBRE:CLAVE[:BASE]]... "
-                 "[--usuarios ARCHIVO] [--intercalacion NOMBRE] [--traza]\n";
+                 "[--usuarios ARCHIVO] [--intercalacion NOMBRE] [--idioma NOMBRE] [--truncado-2628] [--traza]\n";
     return 2;
 }
 
@@ -1935,6 +2028,8 @@ int main(int argc, char** argv)
             if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) return uso();
             for (const QByteArray& l : f.readAll().split('\n')) anadirUsuario(QString::fromUtf8(l));
         } else if (a == QLatin1String("--intercalacion")) config.intercalacion = valor();
+        else if (a == QLatin1String("--idioma")) config.idioma = valor();
+        else if (a == QLatin1String("--truncado-2628")) config.truncado2628 = true;
         else if (a == QLatin1String("--traza")) config.traza = true;
         else return uso();
     }
