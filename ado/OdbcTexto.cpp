@@ -30,30 +30,6 @@ bool esClave(const Par& p, std::initializer_list<const char*> nombres)
     return false;
 }
 
-// Reads a quoted value starting at t[j] (the opening mark). On success sets
-// valor and fin (first position after the closing mark).
-bool leerEntre(const QString& t, int j, QChar apertura, QChar cierre, QString& valor, int& fin)
-{
-    const int n = t.size();
-    if (j >= n || t[j] != apertura) return false;
-    QString acc;
-    int k = j + 1;
-    while (k < n) {
-        if (t[k] == cierre) {
-            if (k + 1 < n && t[k + 1] == cierre) {
-                acc += cierre;
-                k += 2;
-                continue;
-            }
-            valor = acc;
-            fin = k + 1;
-            return true;
-        }
-        acc += t[k];
-        ++k;
-    }
-    return false;
-}
 
 QString entorno(const char* variable, const char* defecto)
 {

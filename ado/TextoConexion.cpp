@@ -6,6 +6,29 @@
 
 namespace ado {
 
+bool leerEntre(const QString& t, int j, QChar apertura, QChar cierre, QString& valor, int& fin)
+{
+    const int n = t.size();
+    if (j >= n || t[j] != apertura) return false;
+    QString acc;
+    int k = j + 1;
+    while (k < n) {
+        if (t[k] == cierre) {
+            if (k + 1 < n && t[k + 1] == cierre) {
+                acc += cierre;
+                k += 2;
+                continue;
+            }
+            valor = acc;
+            fin = k + 1;
+            return true;
+        }
+        acc += t[k];
+        ++k;
+    }
+    return false;
+}
+
 TextoConexion::TextoConexion(const QString& texto)
 {
     // Values may be wrapped in braces ({FreeTDS}) or quotes; ";" inside braces is kept.
@@ -28,23 +51,10 @@ TextoConexion::TextoConexion(const QString& texto)
             if (cierre < 0) cierre = n;
             valor = texto.mid(j, cierre - j + 1);
             pc = texto.indexOf(QLatin1Char(';'), cierre);
-        } else if (j < n && (texto[j] == QLatin1Char('"') || texto[j] == QLatin1Char('\''))) {
+        } else if (int tras = 0; j < n && (texto[j] == QLatin1Char('"') || texto[j] == QLatin1Char('\'')) && leerEntre(texto, j, texto[j], texto[j], valor, tras)) {
             // OLE DB's quoting: a value holding ";" travels between quotes, a
             // quote inside written twice.
-            const QChar q = texto[j];
-            int k = j + 1;
-            while (k < n) {
-                if (texto[k] == q) {
-                    if (k + 1 < n && texto[k + 1] == q) {
-                        valor += q;
-                        k += 2;
-                        continue;
-                    }
-                    break;
-                }
-                valor += texto[k++];
-            }
-            pc = texto.indexOf(QLatin1Char(';'), qMin(k, n));
+            pc = texto.indexOf(QLatin1Char(';'), tras);
             if (!clave.isEmpty()) pares_.emplace_back(clave, valor);
             if (pc < 0) break;
             i = pc + 1;

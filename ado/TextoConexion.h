@@ -21,6 +21,11 @@ private:
     std::vector<std::pair<QString, QString>> pares_;
 };
 
+// Reads a quoted value starting at t[j] (the opening mark), the closing mark
+// written twice inside it. On success sets valor and fin (first position after
+// the closing mark).
+bool leerEntre(const QString& t, int j, QChar apertura, QChar cierre, QString& valor, int& fin);
+
 // Which engine a connection text asks for.
 enum class Destino { Ninguno, Sqlite, SqlServer, Oracle, Access, OdbcDirecto };
 Destino destinoDe(const QString& texto);

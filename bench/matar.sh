@@ -41,6 +41,8 @@ ahora_us() { local t=${EPOCHREALTIME/[.,]/}; echo $((10#$t)); }
 # One measured run: the time to "listo" from the start, and a save's mean duration.
 t0=$(ahora_us)
 coproc MEDIDA { exec "$exe" grabar "$carpeta" 50; }
+# bash forgets MEDIDA_PID once the coprocess has ended: keep it.
+medida_pid=$MEDIDA_PID
 read -r linea <&"${MEDIDA[0]}"
 [ "$linea" = listo ] || { echo "matar_grabar did not start: $linea" >&2; exit 2; }
 arranque_us=$(( $(ahora_us) - t0 ))
@@ -48,7 +50,7 @@ media_ms=""
 while read -r clave valor <&"${MEDIDA[0]}"; do
   [ "$clave" = media_ms ] && media_ms=$valor
 done
-wait "$MEDIDA_PID" || { echo "the measured run failed" >&2; exit 2; }
+wait "$medida_pid" || { echo "the measured run failed" >&2; exit 2; }
 [ -n "$media_ms" ] || { echo "no save duration measured" >&2; exit 2; }
 grabacion_us=$(awk -v m="$media_ms" 'BEGIN { u = int(m * 1000); print (u < 1 ? 1 : u) }')
 echo "start-up to ready: $((arranque_us / 1000)) ms; one save: $media_ms ms (mean of 50)"

@@ -6,6 +6,7 @@
 #include "app/Progreso.h"
 #include "app/Sesion.h"
 #include "data/Literales.h"
+#include "lookup/Lib_FrmCons3.h"
 #include "soporte/Sesion_prueba.h"
 
 #include <QAction>
@@ -17,9 +18,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -232,6 +235,25 @@ protected:
     }
     void escribirOC(const QString& id) { escribirOC(id.mid(0, 4), id.mid(4, 8), id.mid(12, 1)); }
     QString columna(const QString& sql, const QStringList& valores = {}) const { return filasSqlite(base(), sql, valores).join(QLatin1Char(';')); }
+    // Runs accion while a list window opens; cuandoAbra works it.
+    void conLista(const std::function<void()>& accion, const std::function<void(consulta::Lib_FrmCons3*)>& cuandoAbra)
+    {
+        bool abierta = false;
+        std::function<void()> vigilar = [&] {
+            auto* lista = qobject_cast<consulta::Lib_FrmCons3*>(QApplication::activeModalWidget());
+            if (!lista) {
+                QTimer::singleShot(10, vigilar);
+                return;
+            }
+            abierta = true;
+            cuandoAbra(lista);
+        };
+        QTimer::singleShot(0, vigilar);
+        accion();
+        pendientes();
+        vigilar = [] {};
+        EXPECT_TRUE(abierta) << "no se abrió la lista";
+    }
 
     CarpetaTemporal carpeta;
     OperadorDePrueba op;

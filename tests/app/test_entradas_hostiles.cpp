@@ -173,24 +173,13 @@ int& corridas()
 
 class Hostiles : public VentanaPrueba {
 protected:
-    // Runs accion on the modal list once it is shown.
+    // Runs accion on the modal list once it is shown, then leaves it with Esc.
     void enLista(const std::function<void()>& abrir, const std::function<void(consulta::Lib_FrmCons3&)>& accion)
     {
-        bool hecho = false;
-        std::function<void()> vigilar = [&] {
-            auto* lista = qobject_cast<consulta::Lib_FrmCons3*>(QApplication::activeModalWidget());
-            if (!lista) {
-                QTimer::singleShot(5, vigilar);
-                return;
-            }
-            hecho = true;
+        conLista(abrir, [&](consulta::Lib_FrmCons3* lista) {
             accion(*lista);
             QTest::keyClick(lista, Qt::Key_Escape);
-        };
-        QTimer::singleShot(0, vigilar);
-        abrir();
-        pendientes();
-        EXPECT_TRUE(hecho);
+        });
     }
     // Two F5 searches in a row, in two different boxes.
     static void dosBusquedas(consulta::Lib_FrmCons3& lista, const QString& t)

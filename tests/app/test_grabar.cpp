@@ -102,24 +102,14 @@ TEST_F(Grabar, SesionCompletaConTeclasYListaDeProveedores)
     EXPECT_EQ(ventana->lblDatos()->text(), QStringLiteral("Proveedor Actual: (P00025) Vidriería Tucumana S.R.L."));
 
     // F5 in the supplier field: search the list by name and take the row.
-    bool abierta = false;
-    std::function<void()> vigilar = [&] {
-        auto* lista = qobject_cast<consulta::Lib_FrmCons3*>(QApplication::activeModalWidget());
-        if (!lista) {
-            QTimer::singleShot(10, vigilar);
-            return;
-        }
-        abierta = true;
-        QComboBox* caja = lista->caja(0);
-        ASSERT_NE(caja, nullptr);
-        caja->setFocus();
-        QTest::keyClicks(caja, QStringLiteral("O'Brien"));
-        QTest::keyClick(caja, Qt::Key_Return);
-    };
-    QTimer::singleShot(0, vigilar);
-    QTest::keyClick(proveedor(), Qt::Key_F5);
-    pendientes();
-    ASSERT_TRUE(abierta);
+    conLista([&] { QTest::keyClick(proveedor(), Qt::Key_F5); },
+             [&](consulta::Lib_FrmCons3* lista) {
+                 QComboBox* caja = lista->caja(0);
+                 ASSERT_NE(caja, nullptr);
+                 caja->setFocus();
+                 QTest::keyClicks(caja, QStringLiteral("O'Brien"));
+                 QTest::keyClick(caja, Qt::Key_Return);
+             });
     EXPECT_EQ(proveedor()->text(), QStringLiteral("P00007"));
     EXPECT_EQ(ventana->lblProv()->text(), QStringLiteral("O'Brien Hnos. S.R.L."));
     ASSERT_TRUE(op->llamadas.empty()) << op->mensajes().join(QLatin1Char('\n')).toStdString();

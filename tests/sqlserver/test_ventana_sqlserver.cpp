@@ -48,25 +48,6 @@ protected:
     {
         return filasSqlite(servidor.archivo(), sql, valores).join(QLatin1Char(';'));
     }
-    // Runs accion while a list window opens; cuandoAbra works it.
-    void conLista(const std::function<void()>& accion, const std::function<void(consulta::Lib_FrmCons3*)>& cuandoAbra)
-    {
-        bool abierta = false;
-        std::function<void()> vigilar = [&] {
-            auto* lista = qobject_cast<consulta::Lib_FrmCons3*>(QApplication::activeModalWidget());
-            if (!lista) {
-                QTimer::singleShot(10, vigilar);
-                return;
-            }
-            abierta = true;
-            cuandoAbra(lista);
-        };
-        QTimer::singleShot(0, vigilar);
-        accion();
-        pendientes();
-        vigilar = [] {};
-        EXPECT_TRUE(abierta) << "no se abrió la lista";
-    }
     // The server drops every link and refuses new ones until the operator is asked.
     void perderServidorHastaLaPregunta(int pasar = 0)
     {
