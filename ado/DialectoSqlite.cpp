@@ -607,6 +607,12 @@ private:
                     if (simbolo(j, "(") && pareja_[static_cast<size_t>(j)] > 0) j = pareja_[static_cast<size_t>(j)];
                 }
                 if (coma < 0) continue;
+                // A type is words, numbers and its own parentheses: anything else
+                // (a literal above all) means this is no type, and nothing is rewritten.
+                bool esTipo = true;
+                for (int j = k + 2; j < coma && esTipo; ++j)
+                    esTipo = tipo(j) == TipoToken::Palabra || tipo(j) == TipoToken::Numero || simbolo(j, "(") || simbolo(j, ")") || simbolo(j, ",");
+                if (!esTipo) continue;
                 QString tipoTexto;
                 for (int j = k + 2; j < coma; ++j) tipoTexto += original(j).toString().toUpper();
                 tipoTexto.replace(QLatin1Char('\''), QLatin1String("''"));

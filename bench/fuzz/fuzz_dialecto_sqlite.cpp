@@ -84,7 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t n)
             exige(traducirSentencia(s.original, &clase) == s.texto);
             exige(clase == s.clase);
             if (s.clase == ClaseSentencia::Otra && !s.texto.trimmed().isEmpty())
-                for (const QString& l : literales(s.original)) exige(s.texto.contains(l));
+                for (const QString& l : literales(s.original))
+                    // A NUL inside a literal travels as a concatenation with char(0).
+                    if (!l.contains(QChar(0))) exige(s.texto.contains(l));
         }
 
         // #...# bodies as the tokenizer would see them.
