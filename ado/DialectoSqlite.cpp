@@ -505,12 +505,13 @@ private:
             return false;
         }
         if (palabra(0, "ROLLBACK")) {
-            for (int k = 1; k < n(); ++k)
-                if (palabra(k, "TO")) {
-                    // ROLLBACK TRANSACTION TO SAVEPOINT x is SQLite's own.
-                    if (k > 1) quitar(1, k - 1);
-                    return true;
-                }
+            // ROLLBACK [TRANSACTION] TO SAVEPOINT x is SQLite's own; TO anywhere
+            // else is no such statement and is left for the engine to refuse.
+            if (palabra(1, "TO")) return true;
+            if (trans && palabra(2, "TO")) {
+                quitar(1, 1);
+                return true;
+            }
             if (n() == 1 || (trans && n() <= 3 && soloPalabras(1))) return dejar(QStringLiteral("ROLLBACK"), ClaseSentencia::Deshacer);
             return false;
         }
