@@ -1,9 +1,12 @@
 #include "DialectoSqlite.h"
 
+#include "Cotejo.h"
+
 #include <QDate>
 #include <QTime>
 
 #include <algorithm>
+#include <optional>
 
 namespace ado::dialecto {
 
@@ -418,12 +421,13 @@ public:
             recalcular();
             funciones();
             recalcular();
+            // Before the rewrites that copy conditions (UPDATE TOP, TOP PERCENT).
+            cotejo();
             topDeCambio();
             top();
             recalcular();
             alias();
             sumas();
-            cotejo();
             porcentajes();
         }
         if (clase) *clase = c;
@@ -882,7 +886,7 @@ private:
                 if (tipos_ && !simbolo(k + 1, "(") && !simbolo(k + 1, ".") && (t == TipoToken::Citado || !cortaCadena(x))) {
                     QStringView nombre = x;
                     if (t == TipoToken::Citado && nombre.size() >= 2) nombre = nombre.mid(1, nombre.size() - 2);
-                    switch (tipos_(nombre)) {
+                    switch (tipos_(nombre).tipo) {
                     case TipoColumna::Texto: nv.texto = nv.algunTexto = true; break;
                     case TipoColumna::Numero: nv.numero = true; break;
                     case TipoColumna::Desconocido: break;
@@ -913,38 +917,361 @@ private:
         }
     }
 
-    // SQL Server compares texts by the database's collation even when no column
-    // is involved (LTRIM(RTRIM(CODIGO)) = 'x'); SQLite would fall back to BINARY
-    // there. A literal compared with "=", "<>" ... takes the padding NOCASE
-    // collation explicitly.
+    // ------------------------------------------------ text comparisons
+    //
+    // SQL Server compares texts by the database's collation: case does not
+    // count (Ñ/ñ, Á/á too), accents do, trailing blanks do not. The schema keeps
+    // SQLite's stock NOCASE, which the stock sqlite3 tool shares, so the
+    // collation of those rules is named here, in the statement: on literals
+    // compared, IN lists, LIKE (our like() follows the same rules), text
+    // columns compared with each other, ORDER BY and GROUP BY. A comparison
+    // that names the collation cannot use a NOCASE index; where the operand is
+    // a text column, a NOCASE-served condition goes in front of it: the values
+    // that can be equal (NOCASE seeks keep composite indexes' equality), or the
+    // range of its NOCASE prefix. DDL is never touched: the schema must stay
+    // readable by the stock tool.
+
+    static constexpr size_t kTopeVariantes = 64;
+
+    static QString conCotejo() { return QStringLiteral(" COLLATE ") + QLatin1String(cotejo::kNombre); }
+
+    bool esComparacion(int k) const
+    {
+        if (k < 0 || k >= n() || tipo(k) != TipoToken::Simbolo) return false;
+        const QStringView x = original(k);
+        return x == QLatin1String("=") || x == QLatin1String("==") || x == QLatin1String("<") || x == QLatin1String(">")
+               || x == QLatin1String("<=") || x == QLatin1String(">=") || x == QLatin1String("<>") || x == QLatin1String("!=");
+    }
+
+    bool esNombre(int k) const
+    {
+        if (k < 0 || k >= n()) return false;
+        if (tipo(k) == TipoToken::Citado) return true;
+        return tipo(k) == TipoToken::Palabra && !cortaCadena(original(k)) && !original(k).startsWith(QLatin1Char('@')) && !palabra(k, "NULL");
+    }
+
+    // First token of the column reference [a.][b.]name that ends at fin; -1 if none.
+    int inicioDeColumna(int fin) const
+    {
+        if (!esNombre(fin) || simbolo(fin + 1, "(") || simbolo(fin + 1, ".")) return -1;
+        int m = fin;
+        while (simbolo(m - 1, ".") && esNombre(m - 2)) m -= 2;
+        if (simbolo(m - 1, ".")) return -1;
+        return m;
+    }
+
+    // The column reference that starts at ini; its last token, or -1.
+    int finDeColumna(int ini) const
+    {
+        if (!esNombre(ini) || simbolo(ini - 1, ".")) return -1;
+        int m = ini;
+        while (simbolo(m + 1, ".") && esNombre(m + 2)) m += 2;
+        if (simbolo(m + 1, "(") || simbolo(m + 1, ".")) return -1;
+        return m;
+    }
+
+    InfoColumna infoColumna(int fin) const
+    {
+        if (!tipos_) return {};
+        QStringView nombre = original(fin);
+        if (tipo(fin) == TipoToken::Citado && nombre.size() >= 2) nombre = nombre.mid(1, nombre.size() - 2);
+        return tipos_(nombre);
+    }
+
+    // An operand that is a column, or a column trimmed by RTRIM / LTRIM / TRIM
+    // (nested as the suite writes LTRIM(RTRIM(x))), ending at token fin.
+    struct Operando {
+        int inicio;            // first token of the operand
+        int colIni, colFin;    // the column inside
+        bool izquierda;        // its left blanks are trimmed
+    };
+
+    std::optional<Operando> operandoColumna(int fin) const
+    {
+        if (fin < 0) return std::nullopt;
+        const int ini = inicioDeColumna(fin);
+        if (ini >= 0) return Operando{ini, ini, fin, false};
+        if (!simbolo(fin, ")")) return std::nullopt;
+        const int p = pareja_[static_cast<size_t>(fin)];
+        if (p <= 0 || tipo(p - 1) != TipoToken::Palabra || simbolo(p - 2, ".")) return std::nullopt;
+        const bool rtrim = palabra(p - 1, "RTRIM");
+        const bool ltrim = palabra(p - 1, "LTRIM") || palabra(p - 1, "TRIM");
+        if (!rtrim && !ltrim) return std::nullopt;
+        if (fin - 1 < p + 1) return std::nullopt;
+        if (inicioDeColumna(fin - 1) == p + 1) return Operando{p - 1, p + 1, fin - 1, ltrim};
+        const std::optional<Operando> dentro = operandoColumna(fin - 1);
+        if (dentro && dentro->inicio == p + 1 && dentro->inicio != dentro->colIni)
+            return Operando{p - 1, dentro->colIni, dentro->colFin, ltrim || dentro->izquierda};
+        return std::nullopt;
+    }
+
+    // The AND of "x BETWEEN a AND b" is no boundary of a condition.
+    bool esYDeEntre(int k) const
+    {
+        if (!palabra(k, "AND")) return false;
+        const int nivel = abre_[static_cast<size_t>(k)];
+        for (int m = k - 1; m >= 0 && abre_[static_cast<size_t>(m)] >= nivel; --m) {
+            if (abre_[static_cast<size_t>(m)] != nivel) continue;
+            if (palabra(m, "BETWEEN")) return true;
+            if (palabra(m, "AND") || palabra(m, "OR") || palabra(m, "WHERE") || palabra(m, "ON") || palabra(m, "HAVING") || palabra(m, "WHEN")
+                || palabra(m, "THEN") || palabra(m, "ELSE") || simbolo(m, ","))
+                return false;
+        }
+        return false;
+    }
+
+    // Tokens around a comparison that make it a condition of its own, so that
+    // it can be wrapped in parentheses with another one in front.
+    bool limiteAntes(int k) const
+    {
+        if (k < 0) return false;
+        if (palabra(k, "NOT")) return !palabra(k - 1, "IS");
+        if (esYDeEntre(k)) return false;
+        return simbolo(k, "(") || palabra(k, "WHERE") || palabra(k, "AND") || palabra(k, "OR") || palabra(k, "ON") || palabra(k, "HAVING")
+               || palabra(k, "WHEN");
+    }
+
+    bool limiteDespues(int k) const
+    {
+        if (k >= n()) return true;
+        return simbolo(k, ")") || simbolo(k, ",") || simbolo(k, ";") || palabra(k, "AND") || palabra(k, "OR") || palabra(k, "THEN")
+               || palabra(k, "ELSE") || palabra(k, "END") || palabra(k, "WHEN") || palabra(k, "ORDER") || palabra(k, "GROUP")
+               || palabra(k, "HAVING") || palabra(k, "LIMIT") || palabra(k, "UNION") || palabra(k, "EXCEPT") || palabra(k, "INTERSECT");
+    }
+
+    // "=" that assigns: UPDATE ... SET a = x, and SELECT name = expr.
+    std::vector<bool> asigna_;
+
+    void marcarAsignaciones()
+    {
+        asigna_.assign(static_cast<size_t>(n()), false);
+        for (int k = 0; k < n(); ++k) {
+            const int nivel = abre_[static_cast<size_t>(k)];
+            if (palabra(k, "SET") && k > 0) {
+                for (int m = k + 1; m < n(); ++m) {
+                    const int a = abre_[static_cast<size_t>(m)];
+                    if (a < nivel || (a == nivel && (palabra(m, "WHERE") || palabra(m, "FROM") || palabra(m, "RETURNING")))) break;
+                    if (a == nivel && simbolo(m, "=")) asigna_[static_cast<size_t>(m)] = true;
+                }
+            } else if (palabra(k, "SELECT")) {
+                int m = k + 1;
+                if (palabra(m, "DISTINCT") || palabra(m, "ALL")) ++m;
+                if (palabra(m, "TOP")) {
+                    if (simbolo(m + 1, "(") && pareja_[static_cast<size_t>(m + 1)] > 0) m = pareja_[static_cast<size_t>(m + 1)] + 1;
+                    else m += 2;
+                    if (palabra(m, "PERCENT")) ++m;
+                    if (palabra(m, "WITH") && palabra(m + 1, "TIES")) m += 2;
+                }
+                // Each item of the list: "name = ..." names it.
+                for (int item = m; item < n();) {
+                    if ((tipo(item) == TipoToken::Palabra || tipo(item) == TipoToken::Citado) && simbolo(item + 1, "=")
+                        && !original(item).startsWith(QLatin1Char('@')))
+                        asigna_[static_cast<size_t>(item + 1)] = true;
+                    int siguiente = -1;
+                    for (int j = item; j < n(); ++j) {
+                        const int a = abre_[static_cast<size_t>(j)];
+                        if (a < nivel) break;   // the parenthesis around this SELECT closes
+                        if (a != nivel) continue;
+                        if (simbolo(j, ",")) { siguiente = j + 1; break; }
+                        if (palabra(j, "FROM") || palabra(j, "INTO") || palabra(j, "WHERE") || palabra(j, "UNION") || palabra(j, "ORDER")
+                            || palabra(j, "GROUP") || palabra(j, "HAVING") || palabra(j, "EXCEPT") || palabra(j, "INTERSECT") || simbolo(j, ";"))
+                            break;
+                    }
+                    if (siguiente < 0) break;
+                    item = siguiente;
+                }
+            }
+        }
+    }
+
+    bool asigna(int k) const { return k >= 0 && k < n() && asigna_[static_cast<size_t>(k)]; }
+
+    // A literal's value: without N, quotes and doubled quotes.
+    QString valorLiteral(int k) const
+    {
+        QStringView o = original(k);
+        if (!o.isEmpty() && o[0] != QLatin1Char('\'')) o = o.mid(1);
+        if (o.size() >= 2 && o.endsWith(QLatin1Char('\''))) o = o.mid(1, o.size() - 2);
+        else if (!o.isEmpty()) o = o.mid(1);
+        return o.toString().replace(QLatin1String("''"), QLatin1String("'"));
+    }
+
+    // The NOCASE-served condition for a text column compared with literals
+    // (their output texts and values); empty when none helps.
+    static QString prefiltro(const QString& columna, const QStringList& salidas, const QStringList& valores, int largo, bool izquierda)
+    {
+        // json_each stops a text at a NUL: such a literal is compared as it is.
+        for (const QString& v : valores)
+            if (v.contains(QChar(0))) return QString();
+        if (largo > 0) {
+            size_t total = 0;
+            for (const QString& v : valores) total += cotejo::cuentaVariantes(v, largo, izquierda);
+            if (total <= kTopeVariantes)
+                return columna + QStringLiteral(" COLLATE NOCASE IN (SELECT value FROM json_each(permutal_variantes(") + QString::number(largo)
+                       + (izquierda ? QStringLiteral(", 1, ") : QStringLiteral(", 0, ")) + salidas.join(QStringLiteral(", ")) + QStringLiteral(")))");
+        }
+        if (izquierda || valores.size() != 1 || cotejo::prefijoIgual(valores[0]).isEmpty()) return QString();
+        const QString desde = QStringLiteral("permutal_prefijo(") + salidas[0] + QLatin1Char(')');
+        return columna + QStringLiteral(" COLLATE NOCASE >= ") + desde + QStringLiteral(" AND ") + columna + QStringLiteral(" COLLATE NOCASE < permutal_sucesor(")
+               + desde + QLatin1Char(')');
+    }
+
+    // Puts condicion in front of the comparison that spans tokens a..b.
+    void anteponer(int a, int b, const QString& condicion)
+    {
+        sal(a) = QLatin1Char('(') + condicion + QStringLiteral(" AND ") + sal(a);
+        sal(b) += QLatin1Char(')');
+    }
+
+    // The text column operand that ends at fin, when the comparison it starts
+    // stands as a condition of its own.
+    std::optional<Operando> columnaDeCondicion(int fin, int finComparacion, InfoColumna* info) const
+    {
+        const std::optional<Operando> x = operandoColumna(fin);
+        if (!x || !limiteAntes(x->inicio - 1) || !limiteDespues(finComparacion + 1)) return std::nullopt;
+        *info = infoColumna(x->colFin);
+        if (info->tipo != TipoColumna::Texto) return std::nullopt;
+        return x;
+    }
+
     void cotejo()
     {
-        if (n() == 0 || palabra(0, "PRAGMA")) return;
-        auto comparacion = [&](int k) {
-            if (k < 0 || k >= n() || tipo(k) != TipoToken::Simbolo) return false;
-            const QStringView x = original(k);
-            return x == QLatin1String("=") || x == QLatin1String("==") || x == QLatin1String("<") || x == QLatin1String(">")
-                   || x == QLatin1String("<=") || x == QLatin1String(">=") || x == QLatin1String("<>") || x == QLatin1String("!=");
-        };
-        // expr IN ('a', 'b'): SQLite compares with the left operand's collation,
-        // BINARY for an expression such as LTRIM(RTRIM(A)).
+        if (n() == 0 || palabra(0, "PRAGMA") || palabra(0, "CREATE") || palabra(0, "ALTER") || palabra(0, "DROP")) return;
+        marcarAsignaciones();
+        const QString cot = conCotejo();
+
+        // expr [NOT] IN ('a', 'b'): SQLite compares with the left operand's
+        // collation, BINARY for an expression such as LTRIM(RTRIM(A)).
         for (int k = 1; k < n(); ++k) {
             if (!palabra(k, "IN") || !simbolo(k + 1, "(")) continue;
             const int cierre = pareja_[static_cast<size_t>(k + 1)];
-            bool textos = false;
-            for (int m = k + 2; m < cierre; ++m) textos = textos || tipo(m) == TipoToken::Cadena;
-            if (!textos) continue;
-            const int izquierdo = palabra(k - 1, "NOT") ? k - 2 : k - 1;
-            if (izquierdo < 0 || palabra(izquierdo, "COLLATE") || (izquierdo > 0 && palabra(izquierdo - 1, "COLLATE"))) continue;
-            QString& d = despues_[static_cast<size_t>(sig_[static_cast<size_t>(izquierdo)])];
-            d.prepend(QStringLiteral(" COLLATE NOCASE"));
-        }
-        for (int k = 0; k < n(); ++k)
-            if (tipo(k) == TipoToken::Cadena && (comparacion(k - 1) || comparacion(k + 1)) && !palabra(k + 1, "COLLATE")) {
-                // Before anything added after the literal (a LIMIT that closes the statement).
-                QString& d = despues_[static_cast<size_t>(sig_[static_cast<size_t>(k)])];
-                d.prepend(QStringLiteral(" COLLATE NOCASE"));
+            if (cierre < 0) continue;
+            bool textos = false, soloLiterales = true;
+            QStringList salidas, valores;
+            for (int m = k + 2; m < cierre; ++m) {
+                if (tipo(m) == TipoToken::Cadena) {
+                    textos = true;
+                    salidas << sal(m);
+                    valores << valorLiteral(m);
+                } else if (!(simbolo(m, ",") && (m - k) % 2 == 1)) {
+                    soloLiterales = false;
+                }
             }
+            if (!textos) continue;
+            const bool negado = palabra(k - 1, "NOT");
+            const int izquierdo = negado ? k - 2 : k - 1;
+            if (izquierdo < 0 || palabra(izquierdo, "COLLATE") || (izquierdo > 0 && palabra(izquierdo - 1, "COLLATE"))) continue;
+            InfoColumna info;
+            const std::optional<Operando> x = !negado && soloLiterales ? columnaDeCondicion(izquierdo, cierre, &info) : std::nullopt;
+            const QString condicion = x ? prefiltro(texto(x->colIni, x->colFin), salidas, valores, info.largo, x->izquierda) : QString();
+            sal(izquierdo) += cot;
+            if (!condicion.isEmpty()) anteponer(x->inicio, cierre, condicion);
+        }
+
+        // A literal compared with "=", "<>" ...
+        for (int k = 0; k < n(); ++k) {
+            if (tipo(k) != TipoToken::Cadena || palabra(k + 1, "COLLATE")) continue;
+            const bool antes = esComparacion(k - 1) && !asigna(k - 1);
+            const bool despues = esComparacion(k + 1) && !asigna(k + 1);
+            if (!antes && !despues) continue;
+            QString condicion;
+            std::optional<Operando> x;
+            if (antes && (simbolo(k - 1, "=") || simbolo(k - 1, "=="))) {
+                InfoColumna info;
+                x = columnaDeCondicion(k - 2, k, &info);
+                if (x) condicion = prefiltro(texto(x->colIni, x->colFin), {sal(k)}, {valorLiteral(k)}, info.largo, x->izquierda);
+            }
+            sal(k) += cot;
+            if (!condicion.isEmpty()) anteponer(x->inicio, k, condicion);
+        }
+
+        // column LIKE 'abc%': the pattern's start is a NOCASE range.
+        for (int k = 1; k + 1 < n(); ++k) {
+            if (!palabra(k, "LIKE") || tipo(k + 1) != TipoToken::Cadena || palabra(k - 1, "NOT")) continue;
+            int fin = k + 1;
+            QString escape, escapeSalida;
+            if (palabra(k + 2, "ESCAPE") && tipo(k + 3) == TipoToken::Cadena) {
+                escape = valorLiteral(k + 3);
+                escapeSalida = sal(k + 3);
+                fin = k + 3;
+                if (escape.size() != 1) continue;
+            }
+            InfoColumna info;
+            const std::optional<Operando> x = columnaDeCondicion(k - 1, fin, &info);
+            if (!x || x->inicio != x->colIni) continue;
+            if (cotejo::prefijoPatron(valorLiteral(k + 1), escape.isEmpty() ? 0 : escape[0].unicode()).isEmpty()) continue;
+            const QString columna = texto(x->colIni, x->colFin);
+            const QString desde = QStringLiteral("permutal_prefijo_patron(") + sal(k + 1) + (escape.isEmpty() ? QString() : QStringLiteral(", ") + escapeSalida)
+                                  + QLatin1Char(')');
+            anteponer(x->inicio, fin,
+                      columna + QStringLiteral(" COLLATE NOCASE >= ") + desde + QStringLiteral(" AND ") + columna
+                          + QStringLiteral(" COLLATE NOCASE < permutal_sucesor(") + desde + QLatin1Char(')'));
+        }
+
+        // Two text columns compared with each other (a join).
+        for (int k = 1; k + 1 < n(); ++k) {
+            if (!esComparacion(k) || asigna(k)) continue;
+            const int ini = inicioDeColumna(k - 1);
+            const int fin = finDeColumna(k + 1);
+            if (ini < 0 || fin < 0 || palabra(fin + 1, "COLLATE")) continue;
+            if (infoColumna(k - 1).tipo != TipoColumna::Texto || infoColumna(fin).tipo != TipoColumna::Texto) continue;
+            sal(fin) += cot;
+        }
+
+        // MIN(x) / MAX(x) of texts by the same order.
+        for (int k = 0; k + 2 < n(); ++k) {
+            if (!(palabra(k, "MIN") || palabra(k, "MAX")) || !simbolo(k + 1, "(") || simbolo(k - 1, ".")) continue;
+            const int cierre = pareja_[static_cast<size_t>(k + 1)];
+            if (cierre <= k + 2) continue;
+            bool una = true, propio = false;
+            for (int m = k + 2; m < cierre; ++m) {
+                if (abre_[static_cast<size_t>(m)] == k + 1 && simbolo(m, ",")) una = false;
+                if (palabra(m, "COLLATE")) propio = true;
+            }
+            const int ini = palabra(k + 2, "DISTINCT") ? k + 3 : k + 2;
+            const bool numerica = inicioDeColumna(cierre - 1) == ini && infoColumna(cierre - 1).tipo == TipoColumna::Numero;
+            if (una && !propio && !numerica && ini < cierre) sal(cierre - 1) += cot;
+        }
+
+        ordenYGrupos(cot);
+    }
+
+    // ORDER BY / GROUP BY terms sort and group by the database's collation;
+    // a column position, a numeric column or a term that names its own
+    // collation is left alone.
+    void ordenYGrupos(const QString& cot)
+    {
+        for (int k = 0; k + 1 < n(); ++k) {
+            if (!(palabra(k, "ORDER") || palabra(k, "GROUP")) || !palabra(k + 1, "BY")) continue;
+            const int nivel = abre_[static_cast<size_t>(k)];
+            int inicio = k + 2;
+            while (inicio < n()) {
+                int j = inicio;
+                bool propio = false, fin = false;
+                for (; j < n(); ++j) {
+                    const int a = abre_[static_cast<size_t>(j)];
+                    if (a < nivel) { fin = true; break; }   // the parenthesis around the clause closes
+                    if (a != nivel) continue;
+                    if (simbolo(j, ",")) break;
+                    if (palabra(j, "COLLATE")) propio = true;
+                    if (palabra(j, "LIMIT") || palabra(j, "OFFSET") || palabra(j, "HAVING") || palabra(j, "UNION") || palabra(j, "EXCEPT")
+                        || palabra(j, "INTERSECT") || palabra(j, "ORDER") || palabra(j, "WINDOW") || simbolo(j, ";")) {
+                        fin = true;
+                        break;
+                    }
+                }
+                if (j >= n()) fin = true;
+                int ultimo = j - 1;
+                while (ultimo >= inicio && (palabra(ultimo, "ASC") || palabra(ultimo, "DESC") || palabra(ultimo, "NULLS") || palabra(ultimo, "FIRST")
+                                            || palabra(ultimo, "LAST")))
+                    --ultimo;
+                const bool posicion = ultimo == inicio && tipo(inicio) == TipoToken::Numero;
+                const bool numerica = inicioDeColumna(ultimo) == inicio && infoColumna(ultimo).tipo == TipoColumna::Numero;
+                if (ultimo >= inicio && !propio && !posicion && !numerica) sal(ultimo) += cot;
+                if (fin) break;
+                inicio = j + 1;
+            }
+        }
     }
 
     QStringView s_;

@@ -47,14 +47,22 @@ struct Sentencia {
 std::vector<QString> dividirLote(QStringView sql);
 
 // What the database declares for a column name: text or number decides
-// between concatenation and addition for "+". Desconocido when the name is
-// not a column, or columns of that name disagree.
+// between concatenation and addition for "+", and which comparisons take the
+// database's text collation. Desconocido when the name is not a column, or
+// columns of that name disagree. largo is the longest declared length of a
+// text column of that name (0 when some have none, as TEXT).
 enum class TipoColumna { Desconocido, Texto, Numero };
-using TiposDeColumna = std::function<TipoColumna(QStringView nombre)>;
+struct InfoColumna {
+    TipoColumna tipo = TipoColumna::Desconocido;
+    int largo = 0;
+};
+using TiposDeColumna = std::function<InfoColumna(QStringView nombre)>;
 
 // Rewrites one statement: TOP n / TOP 100 PERCENT to LIMIT, table hints and the
 // dbo. owner dropped, string "+" to "||", transaction words, #date# literals,
-// [names], N'...', ISNULL( / LEFT( / RIGHT( / CONVERT(type, ...).
+// [names], N'...', ISNULL( / LEFT( / RIGHT( / CONVERT(type, ...), and text
+// comparisons, IN, ORDER BY and GROUP BY under the database's collation (see
+// Cotejo.h), with an index-served condition in front where one is possible.
 QString traducirSentencia(QStringView sql, ClaseSentencia* clase = nullptr, const TiposDeColumna& tipos = {});
 
 // Split and rewrite. This is the pure entry point (fuzzing included): it never

@@ -1,5 +1,6 @@
 #include "ProveedorSqlite.h"
 
+#include "Cotejo.h"
 #include "DialectoSqlite.h"
 #include "TextoConexion.h"
 
@@ -30,23 +31,23 @@ const QString kTransaccionPerdida =
 
 // ---------------------------------------------------------------- collation
 
-// SQL Server's default comparison: ASCII letter case and trailing blanks do not
-// count. Folding case and then comparing bytes and length keeps the order of the
-// built-in NOCASE, so indexes built by the stock sqlite3 tool stay valid.
-int compararSinCaso(void*, int n1, const void* p1, int n2, const void* p2)
+// The database's collation (Modern_Spanish_CI_AS) and any other SQL Server
+// collation a statement names; the schema's NOCASE stays SQLite's own, so
+// indexes read the same here and in the stock sqlite3 tool.
+int compararCotejo(void* reglas, int n1, const void* p1, int n2, const void* p2)
 {
-    const auto* a = static_cast<const unsigned char*>(p1);
-    const auto* b = static_cast<const unsigned char*>(p2);
-    while (n1 > 0 && a[n1 - 1] == ' ') --n1;
-    while (n2 > 0 && b[n2 - 1] == ' ') --n2;
-    const int n = n1 < n2 ? n1 : n2;
-    for (int i = 0; i < n; ++i) {
-        unsigned char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return n1 - n2;
+    return cotejo::comparar(static_cast<const char*>(p1), n1, static_cast<const char*>(p2), n2, *static_cast<const cotejo::Reglas*>(reglas));
+}
+
+void registrarCotejo(sqlite3* db, const char* nombre, const cotejo::Reglas& r)
+{
+    sqlite3_create_collation_v2(db, nombre, SQLITE_UTF8, new cotejo::Reglas(r), compararCotejo,
+                                [](void* p) { delete static_cast<cotejo::Reglas*>(p); });
+}
+
+void cotejoPedido(void*, sqlite3* db, int, const char* nombre)
+{
+    if (const auto r = cotejo::reglasDe(QString::fromUtf8(nombre))) registrarCotejo(db, nombre, *r);
 }
 
 // ---------------------------------------------------------------- functions
@@ -183,6 +184,116 @@ void fnConvert(sqlite3_context* c, int argc, sqlite3_value** argv)
     sqlite3_result_value(c, argv[1]);
 }
 
+// like(pattern, value [, escape]) as SQL Server's LIKE: the collation's
+// letters, [sets], the value's trailing blanks ignored. The compiled pattern
+// is kept for the statement while the pattern stays the same.
+struct PatronGuardado {
+    cotejo::Patron patron;
+    char32_t escape;
+};
+
+void fnLike(sqlite3_context* c, int argc, sqlite3_value** argv)
+{
+    if (algunNulo(argc, argv)) { sqlite3_result_null(c); return; }
+    char32_t escape = 0;
+    if (argc == 3) {
+        const QList<uint> e = textoDe(argv[2]).toUcs4();
+        if (e.size() != 1) {
+            const QByteArray m = QStringLiteral("Se especificó el carácter de escape no válido \"%1\" en un predicado LIKE.").arg(textoDe(argv[2])).toUtf8();
+            sqlite3_result_error(c, m.constData(), static_cast<int>(m.size()));
+            return;
+        }
+        escape = e[0];
+    }
+    auto* g = static_cast<PatronGuardado*>(sqlite3_get_auxdata(c, 0));
+    std::unique_ptr<PatronGuardado> local;
+    if (!g || g->escape != escape) {
+        auto* nuevo = new PatronGuardado{cotejo::Patron(textoDe(argv[0]), escape), escape};
+        sqlite3_set_auxdata(c, 0, nuevo, [](void* p) { delete static_cast<PatronGuardado*>(p); });
+        g = static_cast<PatronGuardado*>(sqlite3_get_auxdata(c, 0));
+        if (!g) {  // not kept (an expression, not a constant): this row only
+            local = std::make_unique<PatronGuardado>(PatronGuardado{cotejo::Patron(textoDe(argv[0]), escape), escape});
+            g = local.get();
+        }
+    }
+    const auto* v = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+    sqlite3_result_int(c, g->patron.coincide(v, sqlite3_value_bytes(argv[1])) ? 1 : 0);
+}
+
+QString comoJson(const QString& s)
+{
+    QString r = QStringLiteral("\"");
+    for (QChar ch : s) {
+        if (ch == QLatin1Char('"') || ch == QLatin1Char('\\')) r += QLatin1Char('\\') + ch;
+        else if (ch.unicode() < 0x20) r += QStringLiteral("\\u%1").arg(ch.unicode(), 4, 16, QLatin1Char('0'));
+        else r += ch;
+    }
+    return r + QLatin1Char('"');
+}
+
+// permutal_variantes(length, trims left, literal...): the stored values that
+// can equal the literals, as a JSON array for json_each (the rewriting's
+// index-served condition in front of a comparison).
+void fnVariantes(sqlite3_context* c, int argc, sqlite3_value** argv)
+{
+    if (argc < 3) { sqlite3_result_error(c, "permutal_variantes: faltan argumentos", -1); return; }
+    const int largo = sqlite3_value_int(argv[0]);
+    const bool izquierda = sqlite3_value_int(argv[1]) != 0;
+    QString r = QStringLiteral("[");
+    bool primera = true;
+    for (int i = 2; i < argc; ++i) {
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) continue;
+        const auto v = cotejo::variantes(textoDe(argv[i]), largo, izquierda, 4096);
+        if (!v) { sqlite3_result_error(c, "permutal_variantes: demasiadas variantes", -1); return; }
+        for (const QString& x : *v) {
+            if (!primera) r += QLatin1Char(',');
+            primera = false;
+            r += comoJson(x);
+        }
+    }
+    resultadoTexto(c, r + QLatin1Char(']'));
+}
+
+void fnPrefijo(sqlite3_context* c, int argc, sqlite3_value** argv)
+{
+    if (algunNulo(argc, argv)) { sqlite3_result_null(c); return; }
+    resultadoTexto(c, cotejo::prefijoIgual(textoDe(argv[0])));
+}
+
+void fnPrefijoPatron(sqlite3_context* c, int argc, sqlite3_value** argv)
+{
+    if (algunNulo(argc, argv)) { sqlite3_result_null(c); return; }
+    char32_t escape = 0;
+    if (argc == 2) {
+        const QList<uint> e = textoDe(argv[1]).toUcs4();
+        if (e.size() == 1) escape = e[0];
+    }
+    resultadoTexto(c, cotejo::prefijoPatron(textoDe(argv[0]), escape));
+}
+
+// Above every text with the prefix; an empty blob (above every text) when
+// there is none.
+void fnSucesor(sqlite3_context* c, int argc, sqlite3_value** argv)
+{
+    if (algunNulo(argc, argv)) { sqlite3_result_null(c); return; }
+    const QString s = cotejo::sucesor(textoDe(argv[0]));
+    if (s.isEmpty()) sqlite3_result_zeroblob(c, 0);
+    else resultadoTexto(c, s);
+}
+
+// UPPER / LOWER of every letter, as SQL Server's (SQLite's own fold ASCII only).
+void fnMayusculas(sqlite3_context* c, int argc, sqlite3_value** argv)
+{
+    if (algunNulo(argc, argv)) { sqlite3_result_null(c); return; }
+    resultadoTexto(c, textoDe(argv[0]).toUpper());
+}
+
+void fnMinusculas(sqlite3_context* c, int argc, sqlite3_value** argv)
+{
+    if (algunNulo(argc, argv)) { sqlite3_result_null(c); return; }
+    resultadoTexto(c, textoDe(argv[0]).toLower());
+}
+
 void registrarFunciones(sqlite3* db)
 {
     const int det = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
@@ -197,6 +308,17 @@ void registrarFunciones(sqlite3* db)
     sqlite3_create_function(db, "REPLICATE", 2, det, nullptr, fnReplicate, nullptr, nullptr);
     sqlite3_create_function(db, "CONVERT", 2, det, nullptr, fnConvert, nullptr, nullptr);
     sqlite3_create_function(db, "CONVERT", 3, det, nullptr, fnConvert, nullptr, nullptr);
+    sqlite3_create_function(db, "upper", 1, det, nullptr, fnMayusculas, nullptr, nullptr);
+    sqlite3_create_function(db, "lower", 1, det, nullptr, fnMinusculas, nullptr, nullptr);
+    sqlite3_create_function(db, "like", 2, det, nullptr, fnLike, nullptr, nullptr);
+    sqlite3_create_function(db, "like", 3, det, nullptr, fnLike, nullptr, nullptr);
+    sqlite3_create_function(db, "permutal_variantes", -1, det, nullptr, fnVariantes, nullptr, nullptr);
+    sqlite3_create_function(db, "permutal_prefijo", 1, det, nullptr, fnPrefijo, nullptr, nullptr);
+    sqlite3_create_function(db, "permutal_prefijo_patron", 1, det, nullptr, fnPrefijoPatron, nullptr, nullptr);
+    sqlite3_create_function(db, "permutal_prefijo_patron", 2, det, nullptr, fnPrefijoPatron, nullptr, nullptr);
+    sqlite3_create_function(db, "permutal_sucesor", 1, det, nullptr, fnSucesor, nullptr, nullptr);
+    registrarCotejo(db, cotejo::kNombre, cotejo::Reglas{});
+    sqlite3_collation_needed(db, nullptr, cotejoPedido);
 }
 
 // ---------------------------------------------------------------- types
@@ -205,6 +327,7 @@ struct TipoDeclarado {
     long tipo = tipo::VarChar;
     long tamano = 255;
     bool conocido = false;
+    bool largoEscrito = false;   // the declaration gives the length: VARCHAR(13)
 };
 
 TipoDeclarado tipoDeclarado(const char* decl)
@@ -218,6 +341,7 @@ TipoDeclarado tipoDeclarado(const char* decl)
     const QString n = m.captured(2);
     const long largo = n.isEmpty() ? -1 : (n == QLatin1String("MAX") ? 2147483647L : n.toLong());
     r.conocido = true;
+    r.largoEscrito = largo > 0 && largo != 2147483647L;
     auto fijar = [&](long t, long tam) { r.tipo = t; r.tamano = tam; };
     if (base == QLatin1String("VARCHAR") || base == QLatin1String("CHARACTER VARYING") || base == QLatin1String("VARYING CHARACTER")) {
         if (largo == 2147483647L) fijar(tipo::LongVarChar, largo);
@@ -541,9 +665,12 @@ public:
             return inicioFallido(m);
         }
         sqlite3_extended_result_codes(db, 1);
-        sqlite3_create_collation(db, "NOCASE", SQLITE_UTF8, nullptr, compararSinCaso);
         registrarFunciones(db);
         sqlite3_exec(db, "PRAGMA foreign_keys=ON", nullptr, nullptr, nullptr);
+        // SQLite 3.40 builds automatic indexes in a column's own collation even
+        // where the comparison names another, and then misses rows (a join on
+        // texts, a condition the rewriting gave the database's collation).
+        sqlite3_exec(db, "PRAGMA automatic_index=OFF", nullptr, nullptr, nullptr);
         // A file that is not a database shows itself on the first read.
         char* msg = nullptr;
         rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &msg);
@@ -991,13 +1118,14 @@ private:
     }
 
     // Declared types of the database's columns, by name: "+" between two text
-    // columns concatenates, as on SQL Server. Read once, again after a change
-    // of schema.
-    dialecto::TipoColumna tipoColumna(QStringView nombre)
+    // columns concatenates, as on SQL Server, and the length tells which
+    // stored values can equal a literal. Read once, again after a change of
+    // schema.
+    dialecto::InfoColumna tipoColumna(QStringView nombre)
     {
         if (!tiposLeidos_) leerTiposDeColumna();
         auto it = tiposColumna_.find(nombre.toString().toUpper());
-        return it == tiposColumna_.end() ? dialecto::TipoColumna::Desconocido : it->second;
+        return it == tiposColumna_.end() ? dialecto::InfoColumna{} : it->second;
     }
 
     void leerTiposDeColumna()
@@ -1016,13 +1144,20 @@ private:
         while (sqlite3_step(st) == SQLITE_ROW) {
             const QString n = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))).toUpper();
             const TipoDeclarado td = tipoDeclarado(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
-            TipoColumna t = TipoColumna::Desconocido;
-            if (td.conocido && esTipoTexto(td.tipo)) t = TipoColumna::Texto;
-            else if (td.conocido && td.tipo != tipo::Date && td.tipo != tipo::DBDate && td.tipo != tipo::DBTime && td.tipo != tipo::DBTimeStamp
-                     && td.tipo != tipo::VarBinary && td.tipo != tipo::LongVarBinary)
-                t = TipoColumna::Numero;
-            auto [it, nuevo] = tiposColumna_.emplace(n, t);
-            if (!nuevo && it->second != t) it->second = TipoColumna::Desconocido;   // columns of that name disagree
+            dialecto::InfoColumna info;
+            if (td.conocido && esTipoTexto(td.tipo)) {
+                info.tipo = TipoColumna::Texto;
+                info.largo = td.largoEscrito ? static_cast<int>(td.tamano) : 0;
+            } else if (td.conocido && td.tipo != tipo::Date && td.tipo != tipo::DBDate && td.tipo != tipo::DBTime && td.tipo != tipo::DBTimeStamp
+                       && td.tipo != tipo::VarBinary && td.tipo != tipo::LongVarBinary) {
+                info.tipo = TipoColumna::Numero;
+            }
+            auto [it, nuevo] = tiposColumna_.emplace(n, info);
+            if (nuevo) continue;
+            // Columns of that name disagree: no type; lengths: the longest, or none.
+            if (it->second.tipo != info.tipo) it->second = {};
+            else if (it->second.largo > 0 && info.largo > 0) it->second.largo = std::max(it->second.largo, info.largo);
+            else it->second.largo = 0;
         }
         sqlite3_finalize(st);
     }
@@ -1034,7 +1169,7 @@ private:
         orden_.clear();
     }
 
-    std::unordered_map<QString, dialecto::TipoColumna> tiposColumna_;
+    std::unordered_map<QString, dialecto::InfoColumna> tiposColumna_;
     bool tiposLeidos_ = false;
     const dialecto::TiposDeColumna tiposDeColumna_ = [this](QStringView n) { return tipoColumna(n); };
 

@@ -3,8 +3,13 @@
 -- same field types and sizes as the server would.
 --
 -- Conventions kept throughout:
---  * every text column is COLLATE NOCASE (the server's default comparison ignores
---    case; the provider adds the blank-padding rule on its own connections);
+--  * every text column is COLLATE NOCASE, SQLite's own, so that indexes stay
+--    valid for the stock sqlite3 tool; the provider's rewriting compares texts
+--    as the server does (case of every letter and trailing blanks ignored,
+--    accents kept) and puts a NOCASE-served condition in front, so these
+--    indexes still find the rows;
+--  * text columns declare their length: it tells the provider which stored
+--    values can equal a literal;
 --  * ID INTEGER PRIMARY KEY stands where the suite has an identity column;
 --  * text columns the program writes carry CONSTRAINT TRUNC_<TABLE>_<COLUMN>,
 --    which the provider reports as the server's truncation error 8152;

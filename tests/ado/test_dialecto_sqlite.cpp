@@ -37,27 +37,27 @@ TEST(DialectoSqlite, TopPasaALimitAlFinalDeSuSelect)
         {"SELECT TOP 1 * FROM AUX_ERR", "SELECT * FROM AUX_ERR LIMIT 1"},
         {"select  top 1 * from AUX_ERR  with(nolock) ", "select * from AUX_ERR LIMIT 1"},
         {"SELECT TOP 1000 RAZON_SOCIAL,CODIGO FROM VT_PROVEEDORES  with(nolock)  WHERE Dada_De_Baja = 0 ORDER BY RAZON_SOCIAL",
-         "SELECT RAZON_SOCIAL,CODIGO FROM VT_PROVEEDORES WHERE Dada_De_Baja = 0 ORDER BY RAZON_SOCIAL LIMIT 1000"},
+         "SELECT RAZON_SOCIAL,CODIGO FROM VT_PROVEEDORES WHERE Dada_De_Baja = 0 ORDER BY RAZON_SOCIAL COLLATE Modern_Spanish_CI_AS LIMIT 1000"},
         {"SELECT DISTINCT TOP 5 a FROM t", "SELECT DISTINCT a FROM t LIMIT 5"},
         {"SELECT TOP (3) a FROM t", "SELECT a FROM t LIMIT (3)"},
         // In a subquery the limit goes before the ")" that closes it.
         {"SELECT a, (SELECT TOP 1 b FROM u WHERE u.k = t.k ORDER BY b DESC) AS m FROM t",
-         "SELECT a, (SELECT b FROM u WHERE u.k = t.k ORDER BY b DESC LIMIT 1) AS m FROM t"},
+         "SELECT a, (SELECT b FROM u WHERE u.k = t.k ORDER BY b COLLATE Modern_Spanish_CI_AS DESC LIMIT 1) AS m FROM t"},
         {"SELECT TOP 2 a FROM t WHERE a IN (SELECT TOP 10 a FROM u ORDER BY a) ORDER BY a",
-         "SELECT a FROM t WHERE a IN (SELECT a FROM u ORDER BY a LIMIT 10) ORDER BY a LIMIT 2"},
+         "SELECT a FROM t WHERE a IN (SELECT a FROM u ORDER BY a COLLATE Modern_Spanish_CI_AS LIMIT 10) ORDER BY a COLLATE Modern_Spanish_CI_AS LIMIT 2"},
         // A trailing comment must not swallow the limit.
         {"SELECT TOP 1 a FROM t -- el primero", "SELECT a FROM t LIMIT 1"},
         {"SELECT TOP 1 a FROM t -- c\r\n", "SELECT a FROM t LIMIT 1"},
-        {"SELECT TOP 100 PERCENT a FROM t ORDER BY a", "SELECT a FROM t ORDER BY a"},
+        {"SELECT TOP 100 PERCENT a FROM t ORDER BY a", "SELECT a FROM t ORDER BY a COLLATE Modern_Spanish_CI_AS"},
         {"SELECT     TOP 100 PERCENT IdFamilia, Descripcion, (SELECT     TOP 1 idfamilia FROM v_ta_familias a   Where a.IdFamilia < "
          "b.IdFamilia And (Len(LTrim(RTrim(a.IdFamilia))) < Len(LTrim(RTrim(b.IdFamilia))))  ORDER BY idfamilia DESC) AS [relative] "
          "FROM dbo.V_TA_FAMILIAS b Where IdFamilia<>'' ORDER BY IdFamilia",
          "SELECT IdFamilia, Descripcion, (SELECT idfamilia FROM v_ta_familias a Where a.IdFamilia < b.IdFamilia And "
-         "(Len(LTrim(RTrim(a.IdFamilia))) < Len(LTrim(RTrim(b.IdFamilia)))) ORDER BY idfamilia DESC LIMIT 1) AS \"relative\" "
-         "FROM V_TA_FAMILIAS b Where IdFamilia<>'' COLLATE NOCASE ORDER BY IdFamilia"},
-        {"INSERT INTO h (a) SELECT TOP 5 a FROM t ORDER BY a", "INSERT INTO h (a) SELECT a FROM t ORDER BY a LIMIT 5"},
+         "(Len(LTrim(RTrim(a.IdFamilia))) < Len(LTrim(RTrim(b.IdFamilia)))) ORDER BY idfamilia COLLATE Modern_Spanish_CI_AS DESC LIMIT 1) AS \"relative\" "
+         "FROM V_TA_FAMILIAS b Where IdFamilia<>'' COLLATE Modern_Spanish_CI_AS ORDER BY IdFamilia COLLATE Modern_Spanish_CI_AS"},
+        {"INSERT INTO h (a) SELECT TOP 5 a FROM t ORDER BY a", "INSERT INTO h (a) SELECT a FROM t ORDER BY a COLLATE Modern_Spanish_CI_AS LIMIT 5"},
         // A column called TOP_X and the word inside literals stay.
-        {"SELECT TOP_X FROM t WHERE n = 'SELECT TOP 1'", "SELECT TOP_X FROM t WHERE n = 'SELECT TOP 1' COLLATE NOCASE"},
+        {"SELECT TOP_X FROM t WHERE n = 'SELECT TOP 1'", "SELECT TOP_X FROM t WHERE n = 'SELECT TOP 1' COLLATE Modern_Spanish_CI_AS"},
     });
 }
 
@@ -75,7 +75,7 @@ TEST(DialectoSqlite, SugerenciasYPropietarioDesaparecen)
         {"SELECT * FROM [dbo].[Mi Tabla]", "SELECT * FROM \"Mi Tabla\""},
         {"SELECT DBO.T.A FROM DBO.T", "SELECT T.A FROM T"},
         // Not a hint, not an owner.
-        {"SELECT dbo FROM t WHERE x = 'with(nolock) dbo.x'", "SELECT dbo FROM t WHERE x = 'with(nolock) dbo.x' COLLATE NOCASE"},
+        {"SELECT dbo FROM t WHERE x = 'with(nolock) dbo.x'", "SELECT dbo FROM t WHERE x = 'with(nolock) dbo.x' COLLATE Modern_Spanish_CI_AS"},
         {"WITH c AS (SELECT 1 AS n) SELECT n FROM c", "WITH c AS (SELECT 1 AS n) SELECT n FROM c"},
     });
 }
@@ -96,7 +96,7 @@ TEST(DialectoSqlite, SumaDeTextosPasaAConcatenacion)
         {"SELECT N'ñandú' + a FROM t", "SELECT 'ñandú' || a FROM t"},
         {"SELECT a FROM t WHERE x = -1 + 2", "SELECT a FROM t WHERE x = -1 + 2"},
         // A "+" inside a literal is text, not an operator.
-        {"SELECT 'a + b' FROM t WHERE c = '1+1'", "SELECT 'a + b' FROM t WHERE c = '1+1' COLLATE NOCASE"},
+        {"SELECT 'a + b' FROM t WHERE c = '1+1'", "SELECT 'a + b' FROM t WHERE c = '1+1' COLLATE Modern_Spanish_CI_AS"},
     });
 }
 
@@ -119,7 +119,7 @@ TEST(DialectoSqlite, PalabrasDeTransaccion)
         {"Rollback Tran", "ROLLBACK", ClaseSentencia::Deshacer},
         {"ROLLBACK TRANSACTION TO SAVEPOINT p", "ROLLBACK TO SAVEPOINT p", ClaseSentencia::Otra},
         {"SAVE TRAN p", "SAVEPOINT p", ClaseSentencia::Otra},
-        {"UPDATE t SET a = 'BEGIN TRAN'", "UPDATE t SET a = 'BEGIN TRAN' COLLATE NOCASE", ClaseSentencia::Otra},
+        {"UPDATE t SET a = 'BEGIN TRAN'", "UPDATE t SET a = 'BEGIN TRAN'", ClaseSentencia::Otra},
     };
     for (const C& c : casos) {
         ClaseSentencia clase = ClaseSentencia::Otra;
@@ -235,10 +235,10 @@ TEST(DialectoSqlite, LiteralesComparadosTomanElCotejoDeLaBase)
         const char* entrada;
         const char* esperado;
     } casos[] = {
-        {"SELECT TOP 1  * FROM T WHERE LTRIM(RTRIM(Codigo)) ='p1 '", "SELECT * FROM T WHERE LTRIM(RTRIM(Codigo)) ='p1 ' COLLATE NOCASE LIMIT 1"},
-        {"SELECT * FROM T WHERE 'a' <> X", "SELECT * FROM T WHERE 'a' COLLATE NOCASE <> X"},
-        {"SELECT * FROM T WHERE X >= 'b' AND Y <= 'c'", "SELECT * FROM T WHERE X >= 'b' COLLATE NOCASE AND Y <= 'c' COLLATE NOCASE"},
-        {"SELECT * FROM T WHERE X LIKE 'a%' AND Y IN ('a','b')", "SELECT * FROM T WHERE X LIKE 'a%' AND Y COLLATE NOCASE IN ('a','b')"},
+        {"SELECT TOP 1  * FROM T WHERE LTRIM(RTRIM(Codigo)) ='p1 '", "SELECT * FROM T WHERE LTRIM(RTRIM(Codigo)) ='p1 ' COLLATE Modern_Spanish_CI_AS LIMIT 1"},
+        {"SELECT * FROM T WHERE 'a' <> X", "SELECT * FROM T WHERE 'a' COLLATE Modern_Spanish_CI_AS <> X"},
+        {"SELECT * FROM T WHERE X >= 'b' AND Y <= 'c'", "SELECT * FROM T WHERE X >= 'b' COLLATE Modern_Spanish_CI_AS AND Y <= 'c' COLLATE Modern_Spanish_CI_AS"},
+        {"SELECT * FROM T WHERE X LIKE 'a%' AND Y IN ('a','b')", "SELECT * FROM T WHERE X LIKE 'a%' AND Y COLLATE Modern_Spanish_CI_AS IN ('a','b')"},
         {"SELECT * FROM T WHERE Y NOT IN (1, 2)", "SELECT * FROM T WHERE Y NOT IN (1, 2)"},
         {"SELECT * FROM T WHERE X = 'a' COLLATE BINARY", "SELECT * FROM T WHERE X = 'a' COLLATE BINARY"},
         {"PRAGMA journal_mode = 'wal'", "PRAGMA journal_mode = 'wal'"},
@@ -247,3 +247,68 @@ TEST(DialectoSqlite, LiteralesComparadosTomanElCotejoDeLaBase)
         EXPECT_EQ(compacto(ado::dialecto::traducirSentencia(QString::fromUtf8(c.entrada))).toStdString(), std::string(c.esperado)) << c.entrada;
 }
 }  // namespace
+
+// Where the database's collation goes, and the NOCASE-served condition put in
+// front of a comparison of a text column (known here by its declared length).
+TEST(DialectoSqlite, CotejoYCondicionDelIndice)
+{
+    const TiposDeColumna tipos = [](QStringView n) -> InfoColumna {
+        if (n.compare(u"TC", Qt::CaseInsensitive) == 0) return {TipoColumna::Texto, 4};
+        if (n.compare(u"IDCOMPROBANTE", Qt::CaseInsensitive) == 0) return {TipoColumna::Texto, 13};
+        if (n.compare(u"CODIGO", Qt::CaseInsensitive) == 0) return {TipoColumna::Texto, 6};
+        if (n.compare(u"NOTA", Qt::CaseInsensitive) == 0 || n.compare(u"CLAVE", Qt::CaseInsensitive) == 0) return {TipoColumna::Texto, 0};
+        if (n.compare(u"CANTIDAD", Qt::CaseInsensitive) == 0) return {TipoColumna::Numero, 0};
+        return {};
+    };
+    const char* es = " COLLATE Modern_Spanish_CI_AS";
+    struct C {
+        const char* entrada;
+        std::string esperado;
+    };
+    const std::string vtc = "TC COLLATE NOCASE IN (SELECT value FROM json_each(permutal_variantes(4, 0, 'OC')))";
+    const std::string vid = "IDCOMPROBANTE COLLATE NOCASE IN (SELECT value FROM json_each(permutal_variantes(13, 0, '000100001204A')))";
+    const C casos[] = {
+        // Equality seeks on both columns of a composite index.
+        {"UPDATE C_MV_CPTE SET CUENTA='P1' WHERE TC='OC' AND IDCOMPROBANTE='000100001204A'",
+         "UPDATE C_MV_CPTE SET CUENTA='P1' WHERE (" + vtc + " AND TC='OC'" + es + ") AND (" + vid + " AND IDCOMPROBANTE='000100001204A'" + es + ")"},
+        // A trimmed column: its left blanks too.
+        {"SELECT * FROM T WHERE LTRIM(RTRIM(CODIGO)) ='P1'",
+         std::string("SELECT * FROM T WHERE (CODIGO COLLATE NOCASE IN (SELECT value FROM json_each(permutal_variantes(6, 1, 'P1'))) AND LTRIM(RTRIM(CODIGO)) ='P1'") + es + ")"},
+        // No declared length: the range of the literal's NOCASE prefix.
+        {"SELECT * FROM T WHERE NOTA = 'ab'",
+         std::string("SELECT * FROM T WHERE (NOTA COLLATE NOCASE >= permutal_prefijo('ab') AND NOTA COLLATE NOCASE < permutal_sucesor(permutal_prefijo('ab')) AND NOTA = 'ab'") + es + ")"},
+        {"SELECT * FROM T WHERE CLAVE LIKE 'ab%' ORDER BY CANTIDAD",
+         "SELECT * FROM T WHERE (CLAVE COLLATE NOCASE >= permutal_prefijo_patron('ab%') AND CLAVE COLLATE NOCASE < permutal_sucesor(permutal_prefijo_patron('ab%')) AND CLAVE LIKE 'ab%') ORDER BY CANTIDAD"},
+        {"SELECT * FROM T WHERE CODIGO IN ('A', 'B')",
+         std::string("SELECT * FROM T WHERE (CODIGO COLLATE NOCASE IN (SELECT value FROM json_each(permutal_variantes(6, 0, 'A', 'B'))) AND CODIGO") + es + " IN ('A', 'B'))"},
+        // Only the collation: not a column, not a condition of its own, NOT, a numeric column.
+        {"SELECT * FROM T WHERE UPPER(CODIGO) = 'A'", std::string("SELECT * FROM T WHERE UPPER(CODIGO) = 'A'") + es},
+        {"SELECT * FROM T WHERE CODIGO = 'A' || 'B'", std::string("SELECT * FROM T WHERE CODIGO = 'A'") + es + " || 'B'"},
+        {"SELECT * FROM T WHERE CODIGO NOT IN ('A')", std::string("SELECT * FROM T WHERE CODIGO") + es + " NOT IN ('A')"},
+        {"SELECT * FROM T WHERE CLAVE LIKE '%a'", "SELECT * FROM T WHERE CLAVE LIKE '%a'"},
+        {"SELECT * FROM T WHERE X BETWEEN 1 AND CODIGO = 'A'", std::string("SELECT * FROM T WHERE X BETWEEN 1 AND CODIGO = 'A'") + es},
+        {"SELECT * FROM T WHERE CANTIDAD = '1'", std::string("SELECT * FROM T WHERE CANTIDAD = '1'") + es},
+        // Assignments are no comparisons.
+        {"UPDATE T SET CODIGO = 'A', NOTA = 'B'", "UPDATE T SET CODIGO = 'A', NOTA = 'B'"},
+        {"SELECT Total = COUNT(*), Nota = 'x' FROM T", std::string("SELECT COUNT(*) AS Total, 'x' AS Nota FROM T")},
+        // Joins, ORDER BY, GROUP BY, MIN and MAX.
+        {"SELECT * FROM T INNER JOIN U ON T.CODIGO = U.CLAVE", std::string("SELECT * FROM T INNER JOIN U ON T.CODIGO = U.CLAVE") + es},
+        {"SELECT CODIGO, MAX(NOTA), MIN(CANTIDAD) FROM T GROUP BY CODIGO ORDER BY 2 DESC, CODIGO ASC, CANTIDAD",
+         std::string("SELECT CODIGO, MAX(NOTA") + es + "), MIN(CANTIDAD) FROM T GROUP BY CODIGO" + es + " ORDER BY 2 DESC, CODIGO" + es + " ASC, CANTIDAD"},
+        // The schema is never touched: the stock tool must read it.
+        {"CREATE TABLE X (A VARCHAR(2) DEFAULT 'a' CHECK (A <> 'b'))", "CREATE TABLE X (A VARCHAR(2) DEFAULT 'a' CHECK (A <> 'b'))"},
+        {"CREATE VIEW V AS SELECT * FROM T WHERE CODIGO = 'A' ORDER BY CODIGO", "CREATE VIEW V AS SELECT * FROM T WHERE CODIGO = 'A' ORDER BY CODIGO"},
+        // A named collation stays.
+        {"SELECT * FROM T WHERE CODIGO = 'A' COLLATE Latin1_General_CS_AS", "SELECT * FROM T WHERE CODIGO = 'A' COLLATE Latin1_General_CS_AS"},
+    };
+    for (const C& c : casos)
+        EXPECT_EQ(compacto(traducirSentencia(QString::fromUtf8(c.entrada), nullptr, tipos)).toStdString(), c.esperado) << c.entrada;
+}
+
+TEST(DialectoSqlite, CotejoDeTerminosConFunciones)
+{
+    comprobar({
+        {"SELECT a FROM t ORDER BY UPPER(a), b", "SELECT a FROM t ORDER BY UPPER(a) COLLATE Modern_Spanish_CI_AS, b COLLATE Modern_Spanish_CI_AS"},
+        {"SELECT (SELECT TOP 1 b FROM u ORDER BY LTRIM(b)) FROM t", "SELECT (SELECT b FROM u ORDER BY LTRIM(b) COLLATE Modern_Spanish_CI_AS LIMIT 1) FROM t"},
+    });
+}

@@ -130,12 +130,18 @@ TEST_F(ProveedorSqlite, TextosComparanSinCasoNiBlancosFinales)
     };
     for (const C& c : casos) EXPECT_EQ(valor(QString::fromUtf8(c.sql)).toStdString(), std::string(c.esperado)) << c.sql;
 
-    // A key that differs only by case and trailing blanks is a duplicate, as on SQL Server.
-    EXPECT_EQ(nativos(lote(QStringLiteral("INSERT INTO CLIENTES (CODIGO, NOMBRE) VALUES ('x9', 'ana ')"))),
+    // A key that differs only by case is a duplicate, as on SQL Server.
+    EXPECT_EQ(nativos(lote(QStringLiteral("INSERT INTO CLIENTES (CODIGO, NOMBRE) VALUES ('x9', 'ANA')"))),
               (std::vector<int32_t>{nativo::ClaveDuplicada, nativo::SentenciaTerminada}));
-    EXPECT_EQ(nativos(lote(QStringLiteral("INSERT INTO CLIENTES (CODIGO, NOMBRE) VALUES ('a1 ', 'Otro')"))),
+    EXPECT_EQ(nativos(lote(QStringLiteral("INSERT INTO CLIENTES (CODIGO, NOMBRE) VALUES ('a1', 'Otro')"))),
               (std::vector<int32_t>{nativo::ClaveDuplicada, nativo::SentenciaTerminada}));
     EXPECT_TRUE(lote(QStringLiteral("INSERT INTO CLIENTES (CODIGO, NOMBRE) VALUES ('D4', 'Dario')")).empty());
+    // Keys are kept by the schema's own NOCASE, which the stock tool shares: one
+    // that differs only by trailing blanks is a key of its own (SQL Server would
+    // refuse it), and comparisons still find both, with or without the index.
+    EXPECT_TRUE(lote(QStringLiteral("INSERT INTO CLIENTES (CODIGO, NOMBRE) VALUES ('a1 ', 'Otro')")).empty());
+    EXPECT_EQ(valor(QStringLiteral("SELECT COUNT(*) FROM CLIENTES WHERE CODIGO = 'A1'")), QStringLiteral("2"));
+    EXPECT_EQ(valor(QStringLiteral("SELECT COUNT(*) FROM CLIENTES NOT INDEXED WHERE CODIGO = 'A1'")), QStringLiteral("2"));
     cnn_.Close();
     // The file stays sound for the stock sqlite3 tool.
     EXPECT_EQ(prueba::consultarSqlite(archivo_, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
