@@ -531,6 +531,18 @@ TEST_F(ProveedorSqlite, ArchivoDeSoloLecturaOBorradoSeNombra)
     }
 }
 
+// A full disk reaches the operator in Spanish, naming the file, and the
+// statement leaves nothing behind.
+TEST_F(ProveedorSqlite, DiscoLlenoSeNombra)
+{
+    lote(QStringLiteral("PRAGMA max_page_count = 1"));   // no page more than the file has
+    const auto e = lote(QStringLiteral("UPDATE CLIENTES SET NOTAS = REPLICATE('x', 8000) WHERE CODIGO IN ('A1', 'B2', 'C3')"));
+    ASSERT_FALSE(e.empty());
+    EXPECT_EQ(e[0].NativeError, 1105);
+    EXPECT_EQ(e[0].Description, QStringLiteral("No queda espacio en el disco para el archivo de la base de datos \"%1\".").arg(archivo_));
+    EXPECT_EQ(valor(QStringLiteral("SELECT COUNT(*) FROM CLIENTES WHERE NOTAS LIKE 'xx%'")), QStringLiteral("0"));
+}
+
 // A NUL inside a literal stays in the value, as on SQL Server (SQLite's parser
 // would otherwise stop there and refuse the statement).
 TEST_F(ProveedorSqlite, NulDentroDeUnLiteral)
