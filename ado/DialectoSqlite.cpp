@@ -396,17 +396,73 @@ bool esTipoDeDato(QStringView p)
                      "NUMERIC", "DECIMAL", "BIT", "VARBINARY", "BINARY", "UNIQUEIDENTIFIER"});
 }
 
+constexpr int kNinguno = 0, kVariantes = 1, kRango = 2;
+constexpr size_t kTopeVariantes = 64;
+
+// Which condition can serve a comparison of a text column with these literals:
+// the values that can be equal (a declared length and few enough of them), or
+// the range of one literal's NOCASE prefix.
+int eleccionIgualdad(const QStringList& valores, int largo, bool izquierda)
+{
+    // json_each stops a text at a NUL: such a literal is compared as it is.
+    for (const QString& v : valores)
+        if (v.contains(QChar(0))) return kNinguno;
+    if (largo > 0) {
+        size_t total = 0;
+        for (const QString& v : valores) total += cotejo::cuentaVariantes(v, largo, izquierda);
+        if (total <= kTopeVariantes) return kVariantes;
+    }
+    if (izquierda || valores.size() != 1 || cotejo::prefijoIgual(valores[0]).isEmpty()) return kNinguno;
+    return kRango;
+}
+
+// A LIKE pattern (and its escape) with a start that a NOCASE range serves.
+int eleccionPatron(const QStringList& valores)
+{
+    char32_t escape = 0;
+    if (valores.size() > 1) {
+        if (valores[1].size() != 1) return 0;
+        escape = valores[1][0].unicode();
+    }
+    return cotejo::prefijoPatron(valores[0], escape).isEmpty() ? 0 : 1;
+}
+
 // One statement under rewrite: every token keeps its output text.
 class Reescritura {
 public:
-    Reescritura(QStringView s, const std::vector<Token>& t, int desde, int hasta, const TiposDeColumna& tipos = {}) : s_(s), tipos_(tipos)
+    Reescritura(QStringView s, const std::vector<Token>& t, int desde, int hasta, const TiposDeColumna& tipos = {}, bool parametros = false)
+        : s_(s), tipos_(tipos)
     {
         for (int i = desde; i < hasta; ++i) tok_.push_back(t[static_cast<size_t>(i)]);
         salida_.reserve(tok_.size());
-        for (const Token& x : tok_) salida_.push_back(s.mid(x.inicio, x.largo).toString());
+        ordinal_.assign(tok_.size(), 0);
+        int literales = 0;
+        for (size_t i = 0; i < tok_.size(); ++i) {
+            const Token& x = tok_[i];
+            salida_.push_back(s.mid(x.inicio, x.largo).toString());
+            if (x.tipo == TipoToken::Cadena) ordinal_[i] = ++literales;
+        }
+        literales_ = literales;
         despues_.resize(tok_.size());
         vivo_.assign(tok_.size(), true);
+        // The schema and PRAGMA take no parameters: their literals stay.
+        if (parametros) {
+            parametros_ = true;
+            for (const Token& x : tok_) {
+                if (!significativo(x)) continue;
+                const QStringView w = s.mid(x.inicio, x.largo);
+                parametros_ = !(x.tipo == TipoToken::Palabra && unaDe(w, {"CREATE", "ALTER", "DROP", "PRAGMA", "VACUUM", "ATTACH", "DETACH"}));
+                break;
+            }
+            if (parametros_)
+                for (size_t i = 0; i < tok_.size(); ++i)
+                    if (ordinal_[i] > 0) salida_[i] = QLatin1Char('?') + QString::number(ordinal_[i]);
+        }
     }
+
+    bool conParametros() const { return parametros_; }
+    int cuentaLiterales() const { return literales_; }
+    const std::vector<Eleccion>& elecciones() const { return elecciones_; }
 
     QString resultado(ClaseSentencia* clase)
     {
@@ -530,6 +586,7 @@ private:
     void literales()
     {
         for (size_t i = 0; i < tok_.size(); ++i) {
+            if (parametros_ && tok_[i].tipo == TipoToken::Cadena) continue;   // bound as they are
             const Token& x = tok_[i];
             QString& o = salida_[i];
             if (x.tipo == TipoToken::Cadena && !o.isEmpty() && o[0] != QLatin1Char('\'')) o.remove(0, 1);  // N'...' is just a literal here
@@ -873,8 +930,6 @@ private:
             }
             if (t == TipoToken::Cadena) {
                 nv.texto = nv.algunTexto = true;
-                const QString u = x.toString().toUpper();
-                if (u.contains(QLatin1String("CHAR")) || u.contains(QLatin1String("TEXT"))) nv.tipoTexto = true;
                 continue;
             }
             if (t == TipoToken::Numero) {
@@ -930,8 +985,6 @@ private:
     // that can be equal (NOCASE seeks keep composite indexes' equality), or the
     // range of its NOCASE prefix. DDL is never touched: the schema must stay
     // readable by the stock tool.
-
-    static constexpr size_t kTopeVariantes = 64;
 
     static QString conCotejo() { return QStringLiteral(" COLLATE ") + QLatin1String(cotejo::kNombre); }
 
@@ -1086,34 +1139,34 @@ private:
 
     bool asigna(int k) const { return k >= 0 && k < n() && asigna_[static_cast<size_t>(k)]; }
 
-    // A literal's value: without N, quotes and doubled quotes.
-    QString valorLiteral(int k) const
-    {
-        QStringView o = original(k);
-        if (!o.isEmpty() && o[0] != QLatin1Char('\'')) o = o.mid(1);
-        if (o.size() >= 2 && o.endsWith(QLatin1Char('\''))) o = o.mid(1, o.size() - 2);
-        else if (!o.isEmpty()) o = o.mid(1);
-        return o.toString().replace(QLatin1String("''"), QLatin1String("'"));
-    }
+    QString valorLiteral(int k) const { return valorDeLiteral(original(k)); }
+    int ordinal(int k) const { return ordinal_[static_cast<size_t>(sig_[static_cast<size_t>(k)])]; }
 
     // The NOCASE-served condition for a text column compared with literals
-    // (their output texts and values); empty when none helps.
-    static QString prefiltro(const QString& columna, const QStringList& salidas, const QStringList& valores, int largo, bool izquierda)
+    // (tokens), as the literals' values choose it; empty when none helps.
+    QString prefiltro(const QString& columna, const std::vector<int>& literales, int largo, bool izquierda)
     {
-        // json_each stops a text at a NUL: such a literal is compared as it is.
-        for (const QString& v : valores)
-            if (v.contains(QChar(0))) return QString();
-        if (largo > 0) {
-            size_t total = 0;
-            for (const QString& v : valores) total += cotejo::cuentaVariantes(v, largo, izquierda);
-            if (total <= kTopeVariantes)
-                return columna + QStringLiteral(" COLLATE NOCASE IN (SELECT value FROM json_each(permutal_variantes(") + QString::number(largo)
-                       + (izquierda ? QStringLiteral(", 1, ") : QStringLiteral(", 0, ")) + salidas.join(QStringLiteral(", ")) + QStringLiteral(")))");
+        Eleccion e;
+        e.tipo = Eleccion::Tipo::Igualdad;
+        e.largo = largo;
+        e.izquierda = izquierda;
+        QStringList salidas, valores;
+        for (int k : literales) {
+            e.literales.push_back(ordinal(k));
+            salidas << sal(k);
+            valores << valorLiteral(k);
         }
-        if (izquierda || valores.size() != 1 || cotejo::prefijoIgual(valores[0]).isEmpty()) return QString();
-        const QString desde = QStringLiteral("permutal_prefijo(") + salidas[0] + QLatin1Char(')');
-        return columna + QStringLiteral(" COLLATE NOCASE >= ") + desde + QStringLiteral(" AND ") + columna + QStringLiteral(" COLLATE NOCASE < permutal_sucesor(")
-               + desde + QLatin1Char(')');
+        e.resultado = eleccionIgualdad(valores, largo, izquierda);
+        elecciones_.push_back(e);
+        if (e.resultado == kVariantes)
+            return columna + QStringLiteral(" COLLATE NOCASE IN (SELECT value FROM json_each(permutal_variantes(") + QString::number(largo)
+                   + (izquierda ? QStringLiteral(", 1, ") : QStringLiteral(", 0, ")) + salidas.join(QStringLiteral(", ")) + QStringLiteral(")))");
+        if (e.resultado == kRango) {
+            const QString desde = QStringLiteral("permutal_prefijo(") + salidas[0] + QLatin1Char(')');
+            return columna + QStringLiteral(" COLLATE NOCASE >= ") + desde + QStringLiteral(" AND ") + columna
+                   + QStringLiteral(" COLLATE NOCASE < permutal_sucesor(") + desde + QLatin1Char(')');
+        }
+        return QString();
     }
 
     // Puts condicion in front of the comparison that spans tokens a..b.
@@ -1147,12 +1200,11 @@ private:
             const int cierre = pareja_[static_cast<size_t>(k + 1)];
             if (cierre < 0) continue;
             bool textos = false, soloLiterales = true;
-            QStringList salidas, valores;
+            std::vector<int> items;
             for (int m = k + 2; m < cierre; ++m) {
                 if (tipo(m) == TipoToken::Cadena) {
                     textos = true;
-                    salidas << sal(m);
-                    valores << valorLiteral(m);
+                    items.push_back(m);
                 } else if (!(simbolo(m, ",") && (m - k) % 2 == 1)) {
                     soloLiterales = false;
                 }
@@ -1163,7 +1215,7 @@ private:
             if (izquierdo < 0 || palabra(izquierdo, "COLLATE") || (izquierdo > 0 && palabra(izquierdo - 1, "COLLATE"))) continue;
             InfoColumna info;
             const std::optional<Operando> x = !negado && soloLiterales ? columnaDeCondicion(izquierdo, cierre, &info) : std::nullopt;
-            const QString condicion = x ? prefiltro(texto(x->colIni, x->colFin), salidas, valores, info.largo, x->izquierda) : QString();
+            const QString condicion = x ? prefiltro(texto(x->colIni, x->colFin), items, info.largo, x->izquierda) : QString();
             sal(izquierdo) += cot;
             if (!condicion.isEmpty()) anteponer(x->inicio, cierre, condicion);
         }
@@ -1179,7 +1231,7 @@ private:
             if (antes && (simbolo(k - 1, "=") || simbolo(k - 1, "=="))) {
                 InfoColumna info;
                 x = columnaDeCondicion(k - 2, k, &info);
-                if (x) condicion = prefiltro(texto(x->colIni, x->colFin), {sal(k)}, {valorLiteral(k)}, info.largo, x->izquierda);
+                if (x) condicion = prefiltro(texto(x->colIni, x->colFin), {k}, info.largo, x->izquierda);
             }
             sal(k) += cot;
             if (!condicion.isEmpty()) anteponer(x->inicio, k, condicion);
@@ -1188,20 +1240,24 @@ private:
         // column LIKE 'abc%': the pattern's start is a NOCASE range.
         for (int k = 1; k + 1 < n(); ++k) {
             if (!palabra(k, "LIKE") || tipo(k + 1) != TipoToken::Cadena || palabra(k - 1, "NOT")) continue;
-            int fin = k + 1;
-            QString escape, escapeSalida;
-            if (palabra(k + 2, "ESCAPE") && tipo(k + 3) == TipoToken::Cadena) {
-                escape = valorLiteral(k + 3);
-                escapeSalida = sal(k + 3);
-                fin = k + 3;
-                if (escape.size() != 1) continue;
-            }
+            const bool conEscape = palabra(k + 2, "ESCAPE") && tipo(k + 3) == TipoToken::Cadena;
+            const int fin = conEscape ? k + 3 : k + 1;
             InfoColumna info;
             const std::optional<Operando> x = columnaDeCondicion(k - 1, fin, &info);
             if (!x || x->inicio != x->colIni) continue;
-            if (cotejo::prefijoPatron(valorLiteral(k + 1), escape.isEmpty() ? 0 : escape[0].unicode()).isEmpty()) continue;
+            Eleccion e;
+            e.tipo = Eleccion::Tipo::Patron;
+            e.literales.push_back(ordinal(k + 1));
+            QStringList valores{valorLiteral(k + 1)};
+            if (conEscape) {
+                e.literales.push_back(ordinal(k + 3));
+                valores << valorLiteral(k + 3);
+            }
+            e.resultado = eleccionPatron(valores);
+            elecciones_.push_back(e);
+            if (!e.resultado) continue;
             const QString columna = texto(x->colIni, x->colFin);
-            const QString desde = QStringLiteral("permutal_prefijo_patron(") + sal(k + 1) + (escape.isEmpty() ? QString() : QStringLiteral(", ") + escapeSalida)
+            const QString desde = QStringLiteral("permutal_prefijo_patron(") + sal(k + 1) + (conEscape ? QStringLiteral(", ") + sal(k + 3) : QString())
                                   + QLatin1Char(')');
             anteponer(x->inicio, fin,
                       columna + QStringLiteral(" COLLATE NOCASE >= ") + desde + QStringLiteral(" AND ") + columna
@@ -1276,6 +1332,10 @@ private:
 
     QStringView s_;
     const TiposDeColumna& tipos_;
+    bool parametros_ = false;
+    int literales_ = 0;
+    std::vector<int> ordinal_;         // ordinal of each '...' literal token (1-based), 0 for others
+    std::vector<Eleccion> elecciones_;
     std::vector<Token> tok_;
     std::vector<QString> salida_;
     std::vector<QString> despues_;   // text added after a token (LIMIT n, blanks)
@@ -1309,20 +1369,48 @@ QString traducirSentencia(QStringView sql, ClaseSentencia* clase, const TiposDeC
     return r.resultado(clase);
 }
 
-std::vector<Sentencia> traducirLote(QStringView sql, const TiposDeColumna& tipos)
+std::vector<Sentencia> traducirLote(QStringView sql, const TiposDeColumna& tipos, bool parametros)
 {
     const std::vector<Token> t = tokenizar(sql);
     std::vector<Sentencia> r;
+    int literal = 0, token = 0;
     for (const Rango& g : rangos(sql, t)) {
+        // Literals between statements (none but in what SQLite would refuse)
+        // keep the batch's numbering.
+        for (; token < g.desde; ++token) literal += t[static_cast<size_t>(token)].tipo == TipoToken::Cadena;
         Sentencia s;
         const Token& a = t[static_cast<size_t>(g.desde)];
         const Token& b = t[static_cast<size_t>(g.hasta - 1)];
         s.original = sql.mid(a.inicio, b.inicio + b.largo - a.inicio).toString();
-        Reescritura rw(sql, t, g.desde, g.hasta, tipos);
+        Reescritura rw(sql, t, g.desde, g.hasta, tipos, parametros);
         s.texto = rw.resultado(&s.clase);
+        s.conParametros = rw.conParametros();
+        s.primerLiteral = literal;
+        s.literales = rw.cuentaLiterales();
+        s.elecciones = rw.elecciones();
+        literal += rw.cuentaLiterales();
+        token = g.hasta;
         r.push_back(std::move(s));
     }
     return r;
+}
+
+QString valorDeLiteral(QStringView o)
+{
+    if (!o.isEmpty() && o[0] != QLatin1Char('\'')) o = o.mid(1);
+    if (o.size() >= 2 && o.endsWith(QLatin1Char('\''))) o = o.mid(1, o.size() - 2);
+    else if (!o.isEmpty()) o = o.mid(1);
+    return o.toString().replace(QLatin1String("''"), QLatin1String("'"));
+}
+
+int elegir(const Eleccion& e, const std::vector<QString>& valores, int primerLiteral)
+{
+    QStringList v;
+    for (int o : e.literales) {
+        const size_t i = static_cast<size_t>(primerLiteral + o - 1);
+        v << (i < valores.size() ? valores[i] : QString());
+    }
+    return e.tipo == Eleccion::Tipo::Igualdad ? eleccionIgualdad(v, e.largo, e.izquierda) : eleccionPatron(v);
 }
 
 std::vector<std::string> traducirLoteUtf8(const uint8_t* datos, size_t largo)

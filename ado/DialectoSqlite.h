@@ -34,11 +34,36 @@ std::vector<Token> tokenizar(QStringView sql);
 // What a statement means for the transaction state.
 enum class ClaseSentencia { Otra, Comenzar, Confirmar, Deshacer };
 
+// A choice the rewriting made from a literal's value (which condition goes in
+// front of a comparison). A rewriting with the literals as parameters holds
+// for other values only when each of its choices comes out the same.
+struct Eleccion {
+    enum class Tipo { Igualdad, Patron } tipo = Tipo::Igualdad;
+    std::vector<int> literales;   // ordinals of the literals it read (1-based, in the statement)
+    int largo = 0;                // Igualdad: the column's declared length
+    bool izquierda = false;       // Igualdad: the column's left blanks are trimmed
+    int resultado = 0;
+};
+
 struct Sentencia {
     QString texto;      // rewritten, ready for SQLite
     QString original;   // the statement as it came in the batch
     ClaseSentencia clase = ClaseSentencia::Otra;
+    // With parametros: the statement's '...' literals are ?1, ?2 ... in texto,
+    // in their order; primerLiteral is the ordinal in the batch of the first one
+    // (0-based) and literales how many it has. DDL and PRAGMA keep theirs.
+    bool conParametros = false;
+    int primerLiteral = 0;
+    int literales = 0;
+    std::vector<Eleccion> elecciones;
 };
+
+// The value of a '...' or N'...' literal token.
+QString valorDeLiteral(QStringView token);
+
+// The choice an Eleccion records, made again for other literal values (the
+// batch's literal values of the statement, 1-based ordinals as recorded).
+int elegir(const Eleccion& e, const std::vector<QString>& valores, int primerLiteral);
 
 // Splits a batch into statements: at ";" and where a statement keyword at
 // parenthesis depth 0 cannot continue the current statement (batches separated
@@ -66,8 +91,9 @@ using TiposDeColumna = std::function<InfoColumna(QStringView nombre)>;
 QString traducirSentencia(QStringView sql, ClaseSentencia* clase = nullptr, const TiposDeColumna& tipos = {});
 
 // Split and rewrite. This is the pure entry point (fuzzing included): it never
-// touches a database.
-std::vector<Sentencia> traducirLote(QStringView sql, const TiposDeColumna& tipos = {});
+// touches a database. With parametros the literals become parameters (see
+// Sentencia), so that the rewriting serves every batch of the same shape.
+std::vector<Sentencia> traducirLote(QStringView sql, const TiposDeColumna& tipos = {}, bool parametros = false);
 
 // The same for raw bytes (UTF-8, invalid sequences replaced), for libFuzzer's
 // LLVMFuzzerTestOneInput: returns the rewritten statements as UTF-8.

@@ -12,6 +12,8 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
+#include <cctype>
 #include <deque>
 #include <functional>
 #include <unordered_map>
@@ -25,6 +27,7 @@ namespace ado {
 namespace {
 
 const QString kOrigen = QStringLiteral("Proveedor SQLite");
+std::atomic<long long> gPlanesHallados{0}, gPlanesNuevos{0};
 constexpr int32_t kTiempoAgotado = static_cast<int32_t>(0x80040E31u);  // query time-out
 const QString kTransaccionPerdida =
     QStringLiteral("La transacción actual no se puede confirmar ni admite más operaciones. Deshaga la transacción (ROLLBACK TRANSACTION).");
@@ -374,6 +377,17 @@ TipoDeclarado tipoDeclarado(const char* decl)
     return r;
 }
 
+// The same declaration is read for every recordset of a table: once is enough.
+TipoDeclarado tipoDeclaradoGuardado(const char* decl)
+{
+    thread_local std::unordered_map<std::string, TipoDeclarado> leidos;
+    const std::string clave = decl ? decl : "";
+    auto it = leidos.find(clave);
+    if (it != leidos.end()) return it->second;
+    if (leidos.size() > 4096) leidos.clear();
+    return leidos.emplace(clave, tipoDeclarado(decl)).first->second;
+}
+
 bool esTipoTexto(long t)
 {
     return t == tipo::VarChar || t == tipo::VarWChar || t == tipo::Char || t == tipo::WChar || t == tipo::LongVarChar
@@ -692,6 +706,8 @@ public:
     void cerrar() override
     {
         if (!db_) return;
+        planes_.clear();
+        orden_.clear();
         sqlite3_stmt* st = nullptr;
         while ((st = sqlite3_next_stmt(db_, nullptr)) != nullptr) sqlite3_finalize(st);
         // An open transaction is rolled back by the close, as a lost connection would.
@@ -709,24 +725,38 @@ public:
             errores.Add(entrada(num::ConexionInvalida, descripcionClasica(num::ConexionInvalida), "08003", 0));
             return r;
         }
+        // A change of schema makes the types and rewritings read so far stale:
+        // they are forgotten once the batch is over.
         bool ddl = false;
-        // A change of schema makes the types and rewritings read so far stale;
-        // the batch itself is a copy, as forgetting clears the cache it came from.
-        const std::vector<dialecto::Sentencia> sentencias = traduccion(sql);
         struct AlTerminar {
             std::function<void()> f;
             ~AlTerminar() { f(); }
         } alTerminar{[&] { if (ddl) olvidarEsquema(); }};
-        for (const dialecto::Sentencia& s : sentencias) {
+        const Molde molde = moldeDe(sql);
+        std::unique_ptr<Plan> propio;
+        Plan* plan = buscarPlan(molde);
+        if (!plan) {
+            propio = planDe(sql, molde);
+            plan = propio.get();
+            if (plan->reutilizable) plan = guardarPlan(molde, std::move(propio));
+        }
+        std::vector<QByteArray> valores;
+        valores.reserve(molde.literales.size());
+        for (const QString& v : molde.literales) valores.push_back(v.toUtf8());
+        for (Preparada& p : plan->sentencias) {
             const long antes = errores.Count();
-            switch (s.clase) {
+            switch (p.s.clase) {
             case dialecto::ClaseSentencia::Comenzar: comenzar(errores); break;
             case dialecto::ClaseSentencia::Confirmar: confirmar(errores); break;
             case dialecto::ClaseSentencia::Deshacer: deshacer(errores); break;
             case dialecto::ClaseSentencia::Otra: {
-                correr(s.texto.toUtf8(), s.original, r, afectadas, errores, 0, actualizable);
-                const QString w = primeraPalabra(s.texto);
-                if (w == QLatin1String("CREATE") || w == QLatin1String("ALTER") || w == QLatin1String("DROP")) ddl = true;
+                const Enlace enlace{p.s.conParametros ? &valores : nullptr, &molde.literales, p.s.primerLiteral, p.s.literales};
+                if (p.st || (plan->reutilizable && prepararUna(p))) {
+                    correrPreparada(p, enlace, r, afectadas, errores, actualizable);
+                } else {
+                    correr(p.texto, p.s.original, enlace, r, afectadas, errores, 0, actualizable);
+                }
+                ddl = ddl || p.ddl;
                 break;
             }
             }
@@ -991,9 +1021,87 @@ private:
         sqlite3_progress_handler(db_, limiteMs_ > 0 ? 10000 : 0, limiteMs_ > 0 ? &ProveedorSqlite::vigilar : nullptr, this);
     }
 
-    // Runs one rewritten statement text (SQLite may still see several in it).
-    void correr(const QByteArray& texto, const QString& original, Resultado& r, long& afectadas, Errors& errores, int profundidad,
-                bool actualizable)
+    // ------------------------------------------------------------ statement cache
+    //
+    // The suite builds its statements by putting values into texts, so a
+    // save's texts are new every time. As SQL Server's simple
+    // parameterisation does, a batch is looked up by its shape (its text with
+    // the '...' literals taken out): the shape's rewriting, with the literals
+    // as parameters, and its prepared statements serve every batch of that
+    // shape whose literals make the rewriting's choices the same (see
+    // dialecto::Eleccion); the literals are bound.
+
+    struct Preparada {
+        dialecto::Sentencia s;
+        QByteArray texto;                  // s.texto as UTF-8
+        sqlite3_stmt* st = nullptr;        // kept between runs once prepared
+        bool intentada = false;            // preparing it once was tried
+        bool cambia = false;               // INSERT / UPDATE / DELETE ...: counts rows
+        bool ddl = false;                  // CREATE / ALTER / DROP
+        std::vector<TipoDeclarado> tipos;  // of its columns, for preparaciones
+        int preparaciones = -1;
+    };
+
+    struct Plan {
+        std::vector<Preparada> sentencias;
+        bool reutilizable = true;   // no literal kept in its text
+        ~Plan()
+        {
+            for (Preparada& p : sentencias) sqlite3_finalize(p.st);
+        }
+    };
+
+    struct Molde {
+        QString clave;                    // the batch with '' for every literal
+        std::vector<QString> literales;   // their values, in order
+        bool parametrizable = true;       // every literal closed
+    };
+
+    // The literals a statement's parameters take: ?i is valores[primero + i - 1].
+    struct Enlace {
+        const std::vector<QByteArray>* valores = nullptr;   // nullptr: the text keeps its literals
+        const std::vector<QString>* textos = nullptr;
+        int primero = 0;
+        int cuantos = 0;
+    };
+
+    static void enlazar(sqlite3_stmt* st, const Enlace& e)
+    {
+        if (!e.valores) return;
+        const int n = std::min(sqlite3_bind_parameter_count(st), e.cuantos);
+        for (int i = 1; i <= n; ++i) {
+            const QByteArray& v = (*e.valores)[static_cast<size_t>(e.primero + i - 1)];
+            sqlite3_bind_text(st, i, v.constData(), static_cast<int>(v.size()), SQLITE_STATIC);
+        }
+    }
+
+    // SQLite names an expression column by its text: ?1 there is the literal.
+    static QString nombreDeColumna(const char* n, const Enlace& e)
+    {
+        QString nombre = QString::fromUtf8(n);
+        if (!e.valores || !nombre.contains(QLatin1Char('?'))) return nombre;
+        QString r;
+        for (qsizetype i = 0; i < nombre.size(); ++i) {
+            if (nombre[i] == QLatin1Char('?') && i + 1 < nombre.size() && nombre[i + 1].isDigit()) {
+                qsizetype j = i + 1;
+                while (j < nombre.size() && nombre[j].isDigit()) ++j;
+                const int k = nombre.mid(i + 1, j - i - 1).toInt();
+                if (k >= 1 && k <= e.cuantos) {
+                    r += QLatin1Char('\'') + QString((*e.textos)[static_cast<size_t>(e.primero + k - 1)]).replace(QLatin1Char('\''), QLatin1String("''"))
+                         + QLatin1Char('\'');
+                    i = j - 1;
+                    continue;
+                }
+            }
+            r += nombre[i];
+        }
+        return r;
+    }
+
+    // Runs one rewritten statement text (SQLite may still see several in it),
+    // preparing it for this run only.
+    void correr(const QByteArray& texto, const QString& original, const Enlace& enlace, Resultado& r, long& afectadas, Errors& errores,
+                int profundidad, bool actualizable)
     {
         const char* p = texto.constData();
         const char* fin = p + texto.size();
@@ -1012,8 +1120,8 @@ private:
                     const auto toks = dialecto::tokenizar(QString::fromUtf8(resto.left(64)));
                     if (!toks.empty() && toks[0].tipo == dialecto::TipoToken::Palabra
                         && dialecto::esPalabraDeSentencia(QString::fromUtf8(resto.left(64)).mid(toks[0].inicio, toks[0].largo))) {
-                        correr(QByteArray(p, desplazamiento), original, r, afectadas, errores, profundidad + 1, actualizable);
-                        correr(resto, original, r, afectadas, errores, profundidad + 1, actualizable);
+                        correr(QByteArray(p, desplazamiento), original, enlace, r, afectadas, errores, profundidad + 1, actualizable);
+                        correr(resto, original, enlace, r, afectadas, errores, profundidad + 1, actualizable);
                         return;
                     }
                 }
@@ -1024,34 +1132,89 @@ private:
                 p = cola;
                 continue;
             }
-            // Reads may go on in a transaction the engine ended; writes would
-            // land in autocommit, outside it.
-            if (perdida_ && !sqlite3_stmt_readonly(st)) {
+            enlazar(st, enlace);
+            paso(st, nullptr, enlace, r, afectadas, errores, actualizable);
+            sqlite3_finalize(st);
+            p = cola;
+        }
+    }
+
+    // Prepares a statement of a kept plan once; false when its text is not
+    // exactly one statement (it is then prepared on every run).
+    bool prepararUna(Preparada& p)
+    {
+        if (p.intentada) return false;
+        p.intentada = true;
+        sqlite3_stmt* st = nullptr;
+        const char* cola = nullptr;
+        if (sqlite3_prepare_v3(db_, p.texto.constData(), static_cast<int>(p.texto.size()), SQLITE_PREPARE_PERSISTENT, &st, &cola) != SQLITE_OK || !st)
+            return false;
+        for (const char* c = cola; c && c < p.texto.constData() + p.texto.size(); ++c)
+            if (!std::isspace(static_cast<unsigned char>(*c))) {
                 sqlite3_finalize(st);
-                errores.Add(entrada(num::ErrorEnComando, kTransaccionPerdida, "25000", 3930));
-                return;
+                return false;
             }
-            const QString sqlSentencia = QString::fromUtf8(sqlite3_sql(st));
-            const QString primera = primeraPalabra(sqlSentencia);
-            const bool cambia = primera == QLatin1String("INSERT") || primera == QLatin1String("UPDATE") || primera == QLatin1String("DELETE")
+        p.st = st;
+        return true;
+    }
+
+    void correrPreparada(Preparada& p, const Enlace& enlace, Resultado& r, long& afectadas, Errors& errores, bool actualizable)
+    {
+        enlazar(p.st, enlace);
+        paso(p.st, &p, enlace, r, afectadas, errores, actualizable);
+        sqlite3_reset(p.st);
+        sqlite3_clear_bindings(p.st);
+    }
+
+    // Steps one prepared statement to its end: its rows go to r when it is the
+    // batch's first statement with columns; its changes to afectadas.
+    void paso(sqlite3_stmt* st, Preparada* guardada, const Enlace& enlace, Resultado& r, long& afectadas, Errors& errores, bool actualizable)
+    {
+        // Reads may go on in a transaction the engine ended; writes would
+        // land in autocommit, outside it.
+        if (perdida_ && !sqlite3_stmt_readonly(st)) {
+            errores.Add(entrada(num::ErrorEnComando, kTransaccionPerdida, "25000", 3930));
+            return;
+        }
+        bool cambia;
+        if (guardada) {
+            cambia = guardada->cambia;
+        } else {
+            const QString primera = primeraPalabra(QString::fromUtf8(sqlite3_sql(st)));
+            cambia = primera == QLatin1String("INSERT") || primera == QLatin1String("UPDATE") || primera == QLatin1String("DELETE")
                 || primera == QLatin1String("REPLACE") || (primera == QLatin1String("WITH") && !sqlite3_stmt_readonly(st));
-            const sqlite3_int64 totalAntes = sqlite3_total_changes64(db_);
-            const int ncols = sqlite3_column_count(st);
-            const bool guardar = ncols > 0 && !r.conFilas;
-            std::vector<TipoDeclarado> tipos;
-            if (guardar) {
-                r.conFilas = true;
-                r.columnas.clear();
-                for (int i = 0; i < ncols; ++i) {
-                    Columna c;
-                    c.nombre = QString::fromUtf8(sqlite3_column_name(st, i));
-                    const TipoDeclarado td = tipoDeclarado(sqlite3_column_decltype(st, i));
-                    tipos.push_back(td);
-                    c.tipo = td.tipo;
-                    c.tamano = td.tamano;
-                    const char* tabla = actualizable ? sqlite3_column_table_name(st, i) : nullptr;
-                    const char* origen = actualizable ? sqlite3_column_origin_name(st, i) : nullptr;
-                    const char* baseDatos = actualizable ? sqlite3_column_database_name(st, i) : nullptr;
+        }
+        const sqlite3_int64 totalAntes = sqlite3_total_changes64(db_);
+        const int ncols = sqlite3_column_count(st);
+        const bool guardar = ncols > 0 && !r.conFilas;
+        std::vector<TipoDeclarado> propios;
+        const std::vector<TipoDeclarado>* tipos = &propios;
+        if (guardar) {
+            // The declared types are read once per preparation of a kept statement.
+            const int preparaciones = sqlite3_stmt_status(st, SQLITE_STMTSTATUS_REPREPARE, 0);
+            if (guardada && guardada->preparaciones == preparaciones && guardada->tipos.size() == static_cast<size_t>(ncols)) {
+                tipos = &guardada->tipos;
+            } else {
+                propios.reserve(static_cast<size_t>(ncols));
+                for (int i = 0; i < ncols; ++i) propios.push_back(tipoDeclaradoGuardado(sqlite3_column_decltype(st, i)));
+                if (guardada) {
+                    guardada->tipos = propios;
+                    guardada->preparaciones = preparaciones;
+                }
+            }
+            r.conFilas = true;
+            r.columnas.clear();
+            r.columnas.reserve(static_cast<size_t>(ncols));
+            for (int i = 0; i < ncols; ++i) {
+                Columna c;
+                c.nombre = nombreDeColumna(sqlite3_column_name(st, i), enlace);
+                const TipoDeclarado& td = (*tipos)[static_cast<size_t>(i)];
+                c.tipo = td.tipo;
+                c.tamano = td.tamano;
+                if (actualizable) {
+                    const char* tabla = sqlite3_column_table_name(st, i);
+                    const char* origen = sqlite3_column_origin_name(st, i);
+                    const char* baseDatos = sqlite3_column_database_name(st, i);
                     if (tabla) c.tablaBase = QString::fromUtf8(tabla);
                     if (origen) c.columnaBase = QString::fromUtf8(origen);
                     if (tabla && origen) {
@@ -1059,62 +1222,132 @@ private:
                         if (sqlite3_table_column_metadata(db_, baseDatos, tabla, origen, nullptr, nullptr, &noNulo, &clave, &auto_) == SQLITE_OK)
                             c.clave = clave != 0;
                     }
-                    r.columnas.push_back(c);
+                }
+                r.columnas.push_back(std::move(c));
+            }
+        }
+        armarTiempo();
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            if (!guardar) continue;
+            Fila f;
+            f.reserve(static_cast<size_t>(ncols));
+            for (int i = 0; i < ncols; ++i) f.push_back(valorDe(st, i, (*tipos)[static_cast<size_t>(i)].tipo));
+            r.filas.push_back(std::move(f));
+        }
+        sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+        if (rc != SQLITE_DONE) {
+            const int codigo = sqlite3_extended_errcode(db_);
+            const QString msg = QString::fromUtf8(sqlite3_errmsg(db_));
+            anotarFallo(codigo, msg, QString::fromUtf8(sqlite3_sql(st)), errores, ruta_);
+            if (guardar) r.filas.clear();
+        } else if (cambia) {
+            // Rows changed through a view's INSTEAD OF trigger are not in
+            // sqlite3_changes; the total count has them.
+            const sqlite3_int64 directos = sqlite3_changes64(db_);
+            afectadas += static_cast<long>(directos > 0 ? directos : sqlite3_total_changes64(db_) - totalAntes);
+        }
+        if (guardar) {
+            // Expressions carry no declared type: their values tell it.
+            for (int i = 0; i < ncols; ++i) {
+                if ((*tipos)[static_cast<size_t>(i)].conocido) continue;
+                Columna& c = r.columnas[static_cast<size_t>(i)];
+                c.tipo = tipo::VarChar;
+                c.tamano = 255;
+                for (const Fila& f : r.filas) {
+                    const Variant& v = f[static_cast<size_t>(i)];
+                    if (v.isNull()) continue;
+                    if (v.tipo() == Variant::Tipo::Long) { c.tipo = tipo::Integer; c.tamano = 4; }
+                    else if (v.tipo() == Variant::Tipo::Double) { c.tipo = tipo::Double; c.tamano = 8; }
+                    break;
                 }
             }
-            armarTiempo();
-            while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-                if (!guardar) continue;
-                Fila f;
-                f.reserve(static_cast<size_t>(ncols));
-                for (int i = 0; i < ncols; ++i) f.push_back(valorDe(st, i, tipos[static_cast<size_t>(i)].tipo));
-                r.filas.push_back(std::move(f));
-            }
-            sqlite3_progress_handler(db_, 0, nullptr, nullptr);
-            if (rc != SQLITE_DONE) {
-                const int codigo = sqlite3_extended_errcode(db_);
-                const QString msg = QString::fromUtf8(sqlite3_errmsg(db_));
-                anotarFallo(codigo, msg, sqlSentencia, errores, ruta_);
-                if (guardar) r.filas.clear();
-            } else if (cambia) {
-                // Rows changed through a view's INSTEAD OF trigger are not in
-                // sqlite3_changes; the total count has them.
-                const sqlite3_int64 directos = sqlite3_changes64(db_);
-                afectadas += static_cast<long>(directos > 0 ? directos : sqlite3_total_changes64(db_) - totalAntes);
-            }
-            if (guardar) {
-                // Expressions carry no declared type: their values tell it.
-                for (int i = 0; i < ncols; ++i) {
-                    if (tipos[static_cast<size_t>(i)].conocido) continue;
-                    Columna& c = r.columnas[static_cast<size_t>(i)];
-                    c.tipo = tipo::VarChar;
-                    c.tamano = 255;
-                    for (const Fila& f : r.filas) {
-                        const Variant& v = f[static_cast<size_t>(i)];
-                        if (v.isNull()) continue;
-                        if (v.tipo() == Variant::Tipo::Long) { c.tipo = tipo::Integer; c.tamano = 4; }
-                        else if (v.tipo() == Variant::Tipo::Double) { c.tipo = tipo::Double; c.tamano = 8; }
-                        break;
-                    }
-                }
-            }
-            sqlite3_finalize(st);
-            p = cola;
         }
     }
 
-    // The suite sends the same texts again and again (checks, lookups, the
-    // configuration): their rewriting is kept for the last ones seen.
-    const std::vector<dialecto::Sentencia>& traduccion(const QString& sql)
+    static bool literalCerrado(QStringView t)
     {
-        auto it = traducciones_.find(sql);
-        if (it != traducciones_.end()) return it->second;
-        if (orden_.size() >= 256) {
-            traducciones_.erase(orden_.front());
-            orden_.pop_front();
+        if (!t.isEmpty() && t[0] != QLatin1Char('\'')) t = t.mid(1);
+        if (t.size() < 2) return false;
+        qsizetype i = 1;
+        while (i < t.size()) {
+            if (t[i] == QLatin1Char('\'')) {
+                if (i + 1 < t.size() && t[i + 1] == QLatin1Char('\'')) { i += 2; continue; }
+                return i == t.size() - 1;
+            }
+            ++i;
         }
-        orden_.push_back(sql);
-        return traducciones_.emplace(sql, dialecto::traducirLote(sql, tiposDeColumna_)).first->second;
+        return false;
+    }
+
+    static Molde moldeDe(const QString& sql)
+    {
+        Molde m;
+        m.clave.reserve(sql.size());
+        qsizetype desde = 0;
+        for (const dialecto::Token& t : dialecto::tokenizar(sql)) {
+            if (t.tipo != dialecto::TipoToken::Cadena) continue;
+            const QStringView x = QStringView(sql).mid(t.inicio, t.largo);
+            m.clave += QStringView(sql).mid(desde, t.inicio - desde);
+            m.clave += QLatin1String("''");
+            desde = t.inicio + t.largo;
+            m.literales.push_back(dialecto::valorDeLiteral(x));
+            m.parametrizable = m.parametrizable && literalCerrado(x);
+        }
+        m.clave += QStringView(sql).mid(desde);
+        return m;
+    }
+
+    std::unique_ptr<Plan> planDe(const QString& sql, const Molde& m)
+    {
+        auto plan = std::make_unique<Plan>();
+        plan->reutilizable = m.parametrizable;
+        for (dialecto::Sentencia& s : dialecto::traducirLote(sql, tiposDeColumna_, m.parametrizable)) {
+            Preparada p;
+            p.texto = s.texto.toUtf8();
+            const QString w = primeraPalabra(s.texto);
+            p.cambia = w == QLatin1String("INSERT") || w == QLatin1String("UPDATE") || w == QLatin1String("DELETE") || w == QLatin1String("REPLACE");
+            p.ddl = w == QLatin1String("CREATE") || w == QLatin1String("ALTER") || w == QLatin1String("DROP");
+            // A WITH may write too: only a prepared statement tells.
+            if (w == QLatin1String("WITH")) plan->reutilizable = false;
+            if (s.literales > 0 && !s.conParametros) plan->reutilizable = false;
+            p.s = std::move(s);
+            plan->sentencias.push_back(std::move(p));
+        }
+        ++gPlanesNuevos;
+        return plan;
+    }
+
+    Plan* buscarPlan(const Molde& m)
+    {
+        if (!m.parametrizable) return nullptr;
+        auto it = planes_.find(m.clave);
+        if (it == planes_.end()) return nullptr;
+        for (const std::unique_ptr<Plan>& p : it->second) {
+            bool vale = true;
+            for (const Preparada& x : p->sentencias)
+                for (const dialecto::Eleccion& e : x.s.elecciones) vale = vale && dialecto::elegir(e, m.literales, x.s.primerLiteral) == e.resultado;
+            if (vale) {
+                ++gPlanesHallados;
+                return p.get();
+            }
+        }
+        return nullptr;
+    }
+
+    Plan* guardarPlan(const Molde& m, std::unique_ptr<Plan> p)
+    {
+        auto it = planes_.find(m.clave);
+        if (it == planes_.end()) {
+            if (orden_.size() >= kPlanesGuardados) {
+                planes_.erase(orden_.front());
+                orden_.pop_front();
+            }
+            orden_.push_back(m.clave);
+            it = planes_.emplace(m.clave, std::vector<std::unique_ptr<Plan>>()).first;
+        }
+        it->second.push_back(std::move(p));
+        return it->second.back().get();
     }
 
     // Declared types of the database's columns, by name: "+" between two text
@@ -1165,7 +1398,7 @@ private:
     void olvidarEsquema()
     {
         tiposLeidos_ = false;
-        traducciones_.clear();
+        planes_.clear();
         orden_.clear();
     }
 
@@ -1173,7 +1406,8 @@ private:
     bool tiposLeidos_ = false;
     const dialecto::TiposDeColumna tiposDeColumna_ = [this](QStringView n) { return tipoColumna(n); };
 
-    std::unordered_map<QString, std::vector<dialecto::Sentencia>> traducciones_;
+    static constexpr size_t kPlanesGuardados = 256;
+    std::unordered_map<QString, std::vector<std::unique_ptr<Plan>>> planes_;
     std::deque<QString> orden_;
     sqlite3* db_ = nullptr;
     QString ruta_;
@@ -1190,6 +1424,11 @@ private:
 std::unique_ptr<Proveedor> crearProveedorSqlite()
 {
     return std::make_unique<ProveedorSqlite>();
+}
+
+UsoDePlanes usoDePlanesSqlite()
+{
+    return {gPlanesHallados.load(), gPlanesNuevos.load()};
 }
 
 }  // namespace ado

@@ -612,3 +612,57 @@ TEST_F(ProveedorSqlite, RespuestasComoSqlServer)
     EXPECT_TRUE(lote(QStringLiteral("UPDATE CLIENTES SET VISITAS = 5 WHERE CODIGO = 'B2' -- primero\rUPDATE CLIENTES SET VISITAS = 6 WHERE CODIGO = 'C3'")).empty());
     EXPECT_EQ(filas(QStringLiteral("SELECT VISITAS FROM CLIENTES WHERE CODIGO IN ('B2', 'C3') ORDER BY CODIGO")), QStringLiteral("5;6"));
 }
+
+// Batches of one shape share their rewriting and prepared statements, the
+// literals bound: each still gets its own answer, whatever its literals.
+TEST_F(ProveedorSqlite, LotesDeUnaFormaCompartenSuPreparacion)
+{
+    auto filas = [&](const QString& sql) {
+        QStringList r;
+        auto rs = cnn_.Execute(sql);
+        if (rs->State() == adStateClosed) return QStringLiteral("<sin filas>");
+        for (; !rs->eof(); rs->MoveNext()) r << rs->Fields(0L).Value().toText();
+        return r.join(QLatin1Char(';'));
+    };
+    const UsoDePlanes antes = usoDePlanesSqlite();
+    struct C {
+        const char* sql;
+        const char* filas;
+    };
+    const C casos[] = {
+        {"SELECT CODIGO FROM CLIENTES WHERE NOMBRE = 'ana' ORDER BY CODIGO", "A1"},
+        {"SELECT CODIGO FROM CLIENTES WHERE NOMBRE = 'BRUNO  ' ORDER BY CODIGO", "B2"},
+        {"SELECT CODIGO FROM CLIENTES WHERE NOMBRE = 'x' ORDER BY CODIGO", ""},
+        // Another choice of the index condition (too many values for the length).
+        {"SELECT CODIGO FROM CLIENTES WHERE NOMBRE = 'ñáéíóú' ORDER BY CODIGO", ""},
+        {"SELECT CODIGO FROM CLIENTES WHERE NOMBRE = 'Carla' ORDER BY CODIGO", "C3"},
+        // Quotes and a NUL inside the value.
+        {"SELECT CODIGO FROM CLIENTES WHERE NOMBRE = 'O''Brien' ORDER BY CODIGO", ""},
+        {"SELECT 'O''Brien' + NOMBRE FROM CLIENTES WHERE CODIGO = 'A1'", "O'BrienAna"},
+        {"SELECT 'x' + NOMBRE FROM CLIENTES WHERE CODIGO = 'B2'", "xbruno"},
+    };
+    for (const C& c : casos) EXPECT_EQ(filas(QString::fromUtf8(c.sql)).toStdString(), std::string(c.filas)) << c.sql;
+    const UsoDePlanes despues = usoDePlanesSqlite();
+    EXPECT_GE(despues.hallados - antes.hallados, 4);
+
+    // The same shape writing: every row gets its own value.
+    for (const char* c : {"A1", "B2", "C3"})
+        lote(QStringLiteral("UPDATE CLIENTES SET NOTAS = 'nota de %1' WHERE CODIGO = '%1'").arg(QString::fromLatin1(c)));
+    EXPECT_EQ(filas(QStringLiteral("SELECT NOTAS FROM CLIENTES ORDER BY CODIGO")), QStringLiteral("nota de A1;nota de B2;nota de C3"));
+
+    // A column named by its literal keeps that name.
+    EXPECT_EQ(cnn_.Execute(QStringLiteral("SELECT 'hola'"))->Fields(0L).Name(), QStringLiteral("'hola'"));
+    EXPECT_EQ(cnn_.Execute(QStringLiteral("SELECT 'chau'"))->Fields(0L).Name(), QStringLiteral("'chau'"));
+
+    // An unclosed literal is still the error it is.
+    EXPECT_FALSE(lote(QStringLiteral("SELECT CODIGO FROM CLIENTES WHERE NOMBRE = 'ana")).empty());
+
+    // A change of schema: the shapes read before are prepared again.
+    EXPECT_EQ(filas(QStringLiteral("SELECT COUNT(*) FROM CLIENTES WHERE CODIGO = 'A1'")), QStringLiteral("1"));
+    EXPECT_TRUE(lote(QStringLiteral("CREATE TABLE OTRA (CODIGO INT)")).empty());
+    EXPECT_TRUE(lote(QStringLiteral("DROP TABLE OTRA")).empty());
+    EXPECT_EQ(filas(QStringLiteral("SELECT COUNT(*) FROM CLIENTES WHERE CODIGO = 'B2'")), QStringLiteral("1"));
+    // DDL keeps its literals in its own text.
+    EXPECT_TRUE(lote(QStringLiteral("CREATE TABLE CONDEFECTO (A VARCHAR(5) DEFAULT 'x')\r\nINSERT INTO CONDEFECTO DEFAULT VALUES")).empty());
+    EXPECT_EQ(filas(QStringLiteral("SELECT A FROM CONDEFECTO")), QStringLiteral("x"));
+}
