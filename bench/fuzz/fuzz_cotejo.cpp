@@ -9,6 +9,7 @@
 #include "ado/Cotejo.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <cstdint>
