@@ -7,10 +7,12 @@
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <cctype>
@@ -685,6 +687,12 @@ public:
         // where the comparison names another, and then misses rows (a join on
         // texts, a condition the rewriting gave the database's collation).
         sqlite3_exec(db, "PRAGMA automatic_index=OFF", nullptr, nullptr, nullptr);
+        // Write-ahead log, every commit synced: one fdatasync per commit where
+        // the rollback journal takes four, and as safe against a killed process
+        // or a power cut. (A file that cannot take it, read-only or in memory,
+        // keeps its journal.)
+        if (!memoria) sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
         // A file that is not a database shows itself on the first read.
         char* msg = nullptr;
         rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &msg);
@@ -696,6 +704,11 @@ public:
         }
         db_ = db;
         ruta_ = memoria ? ruta : QFileInfo(ruta).absoluteFilePath();
+        struct stat abierto {};
+        if (!memoria && ::stat(QFile::encodeName(ruta_).constData(), &abierto) == 0) {
+            dispositivo_ = abierto.st_dev;
+            nodo_ = abierto.st_ino;
+        }
         base_ = base;
         nivel_ = 0;
         perdida_ = false;
@@ -808,6 +821,7 @@ public:
             return false;
         }
         if (nivel_ > 1) { --nivel_; return true; }
+        if (archivoMovido(errores)) return false;
         if (!exec("COMMIT", errores)) return false;
         nivel_ = 0;
         return true;
@@ -1008,6 +1022,18 @@ private:
         return false;
     }
 
+    // In write-ahead mode SQLite goes on writing to a file that was deleted or
+    // replaced while open, and the change would be lost: every write asks
+    // whether the path still names the file that was opened.
+    bool archivoMovido(Errors& errores)
+    {
+        if (ruta_ == QLatin1String(":memory:")) return false;
+        struct stat ahora {};
+        if (::stat(QFile::encodeName(ruta_).constData(), &ahora) == 0 && ahora.st_dev == dispositivo_ && ahora.st_ino == nodo_) return false;
+        anotarFallo(SQLITE_READONLY_DBMOVED, QString(), QString(), errores, ruta_);
+        return true;
+    }
+
     static int vigilar(void* p)
     {
         auto* self = static_cast<ProveedorSqlite*>(p);
@@ -1176,6 +1202,7 @@ private:
             errores.Add(entrada(num::ErrorEnComando, kTransaccionPerdida, "25000", 3930));
             return;
         }
+        if (!sqlite3_stmt_readonly(st) && archivoMovido(errores)) return;
         bool cambia;
         if (guardada) {
             cambia = guardada->cambia;
@@ -1412,6 +1439,8 @@ private:
     sqlite3* db_ = nullptr;
     QString ruta_;
     QString base_;
+    dev_t dispositivo_ = 0;   // the opened file, to notice it moved
+    ino_t nodo_ = 0;
     int nivel_ = 0;
     bool perdida_ = false;   // the engine ended the transaction; only ROLLBACK is accepted
     long tiempoEspera_ = 30;

@@ -270,8 +270,8 @@ TEST_F(ProveedorSqlite, ProcesoMatadoDejaLaBaseComoEstaba)
         if (!conSenal) {
             ASSERT_TRUE(WIFEXITED(estado) && WEXITSTATUS(estado) == 0);
         }
-        // The child left changed pages in the file and the journal that undoes them.
-        EXPECT_GT(QFileInfo(archivo_ + QStringLiteral("-journal")).size(), 0);
+        // The child left its uncommitted pages in the write-ahead log.
+        EXPECT_GT(QFileInfo(archivo_ + QStringLiteral("-wal")).size(), 0);
 
         Connection c;
         c.Open(kConexion);
