@@ -57,10 +57,19 @@ Peso calcular(char32_t c)
         base = u[0];
         for (qsizetype i = 1; i < u.size() && nm < 4; ++i) marcas[static_cast<size_t>(nm++)] = u[i];
     }
-    if (nm == 1) w.s = marcas[0];
-    else if (nm >= 2) {
-        const bool combinantes = marcas[0] >= 0x300 && marcas[0] <= 0x36F && marcas[1] >= 0x300 && marcas[1] <= 0x36F;
-        w.s = combinantes ? 0x100000u | ((marcas[0] - 0x300) << 7) | (marcas[1] - 0x300) : marcas[0];
+    // Only a base with one or two of the common accents (U+0300..U+036F) is
+    // that base accented; anything else (Hangul syllables, three marks ...)
+    // stays a character of its own, so that different characters never
+    // weigh the same.
+    bool acentos = nm >= 1 && nm <= 2;
+    for (int i = 0; i < nm; ++i) acentos = acentos && marcas[static_cast<size_t>(i)] >= 0x300 && marcas[static_cast<size_t>(i)] <= 0x36F;
+    if (!acentos) {
+        base = c;
+        nm = 0;
+    } else if (nm == 1) {
+        w.s = marcas[0];
+    } else {
+        w.s = 0x100000u | ((marcas[0] - 0x300) << 7) | (marcas[1] - 0x300);
     }
     w.t = QChar::toLower(c) != c ? 1 : 0;
     if (QChar::isLetter(base)) {

@@ -640,6 +640,40 @@ QString buscarSinCaso(const QString& ruta)
     return hallado.isEmpty() ? ruta : fi.dir().filePath(hallado);
 }
 
+// Declared types of the database's columns, by name (see dialecto::InfoColumna).
+std::unordered_map<QString, dialecto::InfoColumna> leerTipos(sqlite3* db)
+{
+    std::unordered_map<QString, dialecto::InfoColumna> tipos;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           "SELECT p.name, p.type FROM sqlite_master m, pragma_table_info(m.name) p "
+                           "WHERE m.type IN ('table','view') AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\'",
+                           -1, &st, nullptr)
+        != SQLITE_OK)
+        return tipos;
+    using dialecto::TipoColumna;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        const QString n = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))).toUpper();
+        const TipoDeclarado td = tipoDeclarado(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+        dialecto::InfoColumna info;
+        if (td.conocido && esTipoTexto(td.tipo)) {
+            info.tipo = TipoColumna::Texto;
+            info.largo = td.largoEscrito ? static_cast<int>(td.tamano) : 0;
+        } else if (td.conocido && td.tipo != tipo::Date && td.tipo != tipo::DBDate && td.tipo != tipo::DBTime && td.tipo != tipo::DBTimeStamp
+                   && td.tipo != tipo::VarBinary && td.tipo != tipo::LongVarBinary) {
+            info.tipo = TipoColumna::Numero;
+        }
+        auto [it, nuevo] = tipos.emplace(n, info);
+        if (nuevo) continue;
+        // Columns of that name disagree: no type; lengths: the longest, or none.
+        if (it->second.tipo != info.tipo) it->second = {};
+        else if (it->second.largo > 0 && info.largo > 0) it->second.largo = std::max(it->second.largo, info.largo);
+        else it->second.largo = 0;
+    }
+    sqlite3_finalize(st);
+    return tipos;
+}
+
 class ProveedorSqlite final : public Proveedor {
 public:
     ~ProveedorSqlite() override { cerrar(); }
@@ -680,19 +714,7 @@ public:
             sqlite3_close_v2(db);
             return inicioFallido(m);
         }
-        sqlite3_extended_result_codes(db, 1);
-        registrarFunciones(db);
-        sqlite3_exec(db, "PRAGMA foreign_keys=ON", nullptr, nullptr, nullptr);
-        // SQLite 3.40 builds automatic indexes in a column's own collation even
-        // where the comparison names another, and then misses rows (a join on
-        // texts, a condition the rewriting gave the database's collation).
-        sqlite3_exec(db, "PRAGMA automatic_index=OFF", nullptr, nullptr, nullptr);
-        // Write-ahead log, every commit synced: one fdatasync per commit where
-        // the rollback journal takes four, and as safe against a killed process
-        // or a power cut. (A file that cannot take it, read-only or in memory,
-        // keeps its journal.)
-        if (!memoria) sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-        sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+        prepararConexionSqlite(db);
         // A file that is not a database shows itself on the first read.
         char* msg = nullptr;
         rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &msg);
@@ -1391,35 +1413,7 @@ private:
     void leerTiposDeColumna()
     {
         tiposLeidos_ = true;
-        tiposColumna_.clear();
-        if (!db_) return;
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db_,
-                               "SELECT p.name, p.type FROM sqlite_master m, pragma_table_info(m.name) p "
-                               "WHERE m.type IN ('table','view') AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\'",
-                               -1, &st, nullptr)
-            != SQLITE_OK)
-            return;
-        using dialecto::TipoColumna;
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            const QString n = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))).toUpper();
-            const TipoDeclarado td = tipoDeclarado(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
-            dialecto::InfoColumna info;
-            if (td.conocido && esTipoTexto(td.tipo)) {
-                info.tipo = TipoColumna::Texto;
-                info.largo = td.largoEscrito ? static_cast<int>(td.tamano) : 0;
-            } else if (td.conocido && td.tipo != tipo::Date && td.tipo != tipo::DBDate && td.tipo != tipo::DBTime && td.tipo != tipo::DBTimeStamp
-                       && td.tipo != tipo::VarBinary && td.tipo != tipo::LongVarBinary) {
-                info.tipo = TipoColumna::Numero;
-            }
-            auto [it, nuevo] = tiposColumna_.emplace(n, info);
-            if (nuevo) continue;
-            // Columns of that name disagree: no type; lengths: the longest, or none.
-            if (it->second.tipo != info.tipo) it->second = {};
-            else if (it->second.largo > 0 && info.largo > 0) it->second.largo = std::max(it->second.largo, info.largo);
-            else it->second.largo = 0;
-        }
-        sqlite3_finalize(st);
+        tiposColumna_ = db_ ? leerTipos(db_) : std::unordered_map<QString, dialecto::InfoColumna>();
     }
 
     void olvidarEsquema()
@@ -1453,6 +1447,35 @@ private:
 std::unique_ptr<Proveedor> crearProveedorSqlite()
 {
     return std::make_unique<ProveedorSqlite>();
+}
+
+void prepararConexionSqlite(sqlite3* db)
+{
+    sqlite3_extended_result_codes(db, 1);
+    registrarFunciones(db);
+    sqlite3_exec(db, "PRAGMA foreign_keys=ON", nullptr, nullptr, nullptr);
+    // SQLite 3.40 builds automatic indexes in a column's own collation even
+    // where the comparison names another, and then misses rows (a join on
+    // texts, a condition the rewriting gave the database's collation).
+    sqlite3_exec(db, "PRAGMA automatic_index=OFF", nullptr, nullptr, nullptr);
+    // Write-ahead log, every commit synced: one fdatasync per commit where the
+    // rollback journal takes four, and as safe against a killed process or a
+    // power cut. (A file that cannot take it, read-only or in memory, keeps
+    // its journal.)
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+}
+
+std::vector<QString> sentenciasSqlite(sqlite3* db, const QString& lote)
+{
+    const auto tipos = leerTipos(db);
+    const dialecto::TiposDeColumna f = [&](QStringView n) {
+        auto it = tipos.find(n.toString().toUpper());
+        return it == tipos.end() ? dialecto::InfoColumna{} : it->second;
+    };
+    std::vector<QString> r;
+    for (const dialecto::Sentencia& x : dialecto::traducirLote(lote, f)) r.push_back(x.texto);
+    return r;
 }
 
 UsoDePlanes usoDePlanesSqlite()

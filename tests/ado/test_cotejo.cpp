@@ -69,6 +69,7 @@ TEST(Cotejo, OrdenEIgualdadComoSqlServer)
         // Characters that only look alike stay apart.
         {"\u212A", "k", 1, kEspanol},
         {"A\xCC\x81", "\xC3\x81", 1, kEspanol},   // a loose accent is a character of its own
+        {"\xED\x86\xB0", "\xED\x86\xB5", -1, kEspanol},   // Hangul syllables that share their first parts (found by fuzzing)
     };
     for (const Caso& c : casos) {
         const QString a = QString::fromUtf8(c.a), b = QString::fromUtf8(c.b);
