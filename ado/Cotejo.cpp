@@ -179,9 +179,7 @@ std::vector<char32_t> caracteres(QStringView s)
 
 QString deCaracteres(const std::vector<char32_t>& c)
 {
-    QString r;
-    for (char32_t x : c) r += QString::fromUcs4(&x, 1);
-    return r;
+    return QString::fromUcs4(c.data(), static_cast<qsizetype>(c.size()));
 }
 
 std::vector<char32_t> sinBlancos(QStringView s)
@@ -206,12 +204,6 @@ std::vector<char32_t> formas(char32_t c)
         if (!visto) r.push_back(x);
     }
     return r;
-}
-
-size_t combinacionesDeBlancos(int libres, bool izquierda)
-{
-    const size_t m = static_cast<size_t>(std::max(0, libres));
-    return izquierda ? (m + 1) * (m + 2) / 2 : m + 1;
 }
 
 QString prefijoDe(const std::vector<char32_t>& c, size_t hasta)
@@ -389,13 +381,11 @@ bool Patron::coincide(QStringView valor) const
 
 // ---------------------------------------------------------------- index help
 
-size_t cuentaVariantes(QStringView literal, int largo, bool blancosIzquierda)
+size_t cuentaVariantes(QStringView literal, int largo)
 {
     const std::vector<char32_t> c = sinBlancos(literal);
     constexpr size_t kMucho = std::numeric_limits<size_t>::max() / 4;
-    if (blancosIzquierda && !c.empty() && c.front() == kBlanco) return 0;
-    if (c.empty()) return static_cast<size_t>(std::max(0, largo)) + 1;
-    size_t total = combinacionesDeBlancos(largo - static_cast<int>(c.size()), blancosIzquierda);
+    size_t total = static_cast<size_t>(std::max(0, largo - static_cast<int>(c.size()))) + 1;
     for (char32_t x : c) {
         total *= formas(x).size();
         if (total > kMucho) return kMucho;
@@ -403,31 +393,35 @@ size_t cuentaVariantes(QStringView literal, int largo, bool blancosIzquierda)
     return total;
 }
 
-std::optional<std::vector<QString>> variantes(QStringView literal, int largo, bool blancosIzquierda, size_t tope)
+std::optional<std::vector<QString>> variantes(QStringView literal, int largo, size_t tope)
 {
-    if (cuentaVariantes(literal, largo, blancosIzquierda) > tope) return std::nullopt;
-    const std::vector<char32_t> c = sinBlancos(literal);
+    const size_t n = cuentaVariantes(literal, largo);
+    if (n > tope) return std::nullopt;
     std::vector<QString> r;
-    if (blancosIzquierda && !c.empty() && c.front() == kBlanco) return r;
-    if (c.empty()) {
-        for (int k = 0; k <= std::max(0, largo); ++k) r.push_back(QString(k, QLatin1Char(' ')));
-        return r;
-    }
-    // The case forms of the literal, then the blanks around each.
-    std::vector<QString> nucleos{QString()};
-    for (char32_t x : c) {
-        std::vector<QString> siguientes;
-        for (char32_t f : formas(x))
-            for (const QString& n : nucleos) siguientes.push_back(n + QString::fromUcs4(&f, 1));
-        nucleos.swap(siguientes);
-    }
-    const int libres = std::max(0, largo - static_cast<int>(c.size()));
-    for (const QString& n : nucleos) {
-        for (int izquierda = 0; izquierda <= (blancosIzquierda ? libres : 0); ++izquierda)
-            for (int derecha = 0; izquierda + derecha <= libres; ++derecha)
-                r.push_back(QString(izquierda, QLatin1Char(' ')) + n + QString(derecha, QLatin1Char(' ')));
-    }
+    r.reserve(n);
+    for (size_t i = 0; i < n; ++i) r.push_back(*variante(literal, i, largo));
     return r;
+}
+
+std::optional<QString> variante(QStringView literal, size_t i, int largo)
+{
+    // The case forms (the first letter's varying slowest), each followed by
+    // none, one ... blanks up to the length.
+    const std::vector<char32_t> c = sinBlancos(literal);
+    const size_t blancos = static_cast<size_t>(std::max(0, largo - static_cast<int>(c.size()))) + 1;
+    std::vector<char32_t> nucleo(c.size());
+    size_t n = i / blancos;
+    for (size_t j = c.size(); j-- > 0;) {
+        if (c[j] < 0x80) {   // NOCASE folds these by itself
+            nucleo[j] = c[j] >= 'A' && c[j] <= 'Z' ? c[j] + 32 : c[j];
+            continue;
+        }
+        const std::vector<char32_t> f = formas(c[j]);
+        nucleo[j] = f[n % f.size()];
+        n /= f.size();
+    }
+    if (n != 0) return std::nullopt;   // past the last
+    return deCaracteres(nucleo) + QString(static_cast<qsizetype>(i % blancos), QLatin1Char(' '));
 }
 
 QString prefijoIgual(QStringView literal)

@@ -61,10 +61,11 @@ private:
 // Stored values that the default rules make equal to a literal, as NOCASE
 // sees them: the literal without its trailing blanks, with the case variants of
 // the letters NOCASE does not fold, followed by as many blanks as a column of
-// the declared length can hold (and preceded by them when the comparison
-// trims the column's left side). Nothing when there would be more than tope.
-std::optional<std::vector<QString>> variantes(QStringView literal, int largo, bool blancosIzquierda, size_t tope);
-size_t cuentaVariantes(QStringView literal, int largo, bool blancosIzquierda);
+// the declared length can hold. Nothing when there would be more than tope.
+std::optional<std::vector<QString>> variantes(QStringView literal, int largo, size_t tope);
+size_t cuentaVariantes(QStringView literal, int largo);
+// The i-th of them (0-based, in the same order), without the others.
+std::optional<QString> variante(QStringView literal, size_t i, int largo);
 
 // The start of a literal that NOCASE alone decides (up to the first letter
 // whose case NOCASE does not fold), folded; every value the default rules make

@@ -400,19 +400,26 @@ constexpr int kNinguno = 0, kVariantes = 1, kRango = 2;
 constexpr size_t kTopeVariantes = 64;
 
 // Which condition can serve a comparison of a text column with these literals:
-// the values that can be equal (a declared length and few enough of them), or
-// the range of one literal's NOCASE prefix.
-int eleccionIgualdad(const QStringList& valores, int largo, bool izquierda)
+// the values that can be equal (a declared length and few enough of them;
+// cuentas receives how many each literal has), or the range of one literal's
+// NOCASE prefix.
+int eleccionIgualdad(const QStringList& valores, int largo, std::vector<int>* cuentas)
 {
-    // json_each stops a text at a NUL: such a literal is compared as it is.
+    cuentas->clear();
+    // NOCASE reads a text only up to a NUL: such a literal is compared as it is.
     for (const QString& v : valores)
         if (v.contains(QChar(0))) return kNinguno;
     if (largo > 0) {
         size_t total = 0;
-        for (const QString& v : valores) total += cotejo::cuentaVariantes(v, largo, izquierda);
+        for (const QString& v : valores) {
+            const size_t c = cotejo::cuentaVariantes(v, largo);
+            total += c;
+            cuentas->push_back(static_cast<int>(std::min(c, kTopeVariantes + 1)));
+        }
         if (total <= kTopeVariantes) return kVariantes;
+        cuentas->clear();
     }
-    if (izquierda || valores.size() != 1 || cotejo::prefijoIgual(valores[0]).isEmpty()) return kNinguno;
+    if (valores.size() != 1 || cotejo::prefijoIgual(valores[0]).isEmpty()) return kNinguno;
     return kRango;
 }
 
@@ -1156,17 +1163,30 @@ private:
             salidas << sal(k);
             valores << valorLiteral(k);
         }
-        e.resultado = eleccionIgualdad(valores, largo, izquierda);
+        e.resultado = eleccionIgualdad(valores, largo, &e.cuentas);
         elecciones_.push_back(e);
-        if (e.resultado == kVariantes)
-            return columna + QStringLiteral(" COLLATE NOCASE IN (SELECT value FROM json_each(permutal_variantes(") + QString::number(largo)
-                   + (izquierda ? QStringLiteral(", 1, ") : QStringLiteral(", 0, ")) + salidas.join(QStringLiteral(", ")) + QStringLiteral(")))");
-        if (e.resultado == kRango) {
+        QString condicion;
+        if (e.resultado == kVariantes) {
+            // Each value by itself, so that the planner knows how many seeks it takes.
+            QStringList lista;
+            const QString resto = QStringLiteral(", ") + QString::number(largo) + QLatin1Char(')');
+            for (size_t j = 0; j < e.cuentas.size(); ++j)
+                for (int i = 0; i < e.cuentas[j]; ++i)
+                    lista << QStringLiteral("permutal_variante(") + salidas[static_cast<int>(j)] + QStringLiteral(", ") + QString::number(i) + resto;
+            condicion = columna + QStringLiteral(" COLLATE NOCASE IN (") + lista.join(QStringLiteral(", ")) + QLatin1Char(')');
+        } else if (e.resultado == kRango) {
             const QString desde = QStringLiteral("permutal_prefijo(") + salidas[0] + QLatin1Char(')');
-            return columna + QStringLiteral(" COLLATE NOCASE >= ") + desde + QStringLiteral(" AND ") + columna
-                   + QStringLiteral(" COLLATE NOCASE < permutal_sucesor(") + desde + QLatin1Char(')');
+            condicion = columna + QStringLiteral(" COLLATE NOCASE >= ") + desde + QStringLiteral(" AND ") + columna
+                        + QStringLiteral(" COLLATE NOCASE < permutal_sucesor(") + desde + QLatin1Char(')');
+        } else {
+            return QString();
         }
-        return QString();
+        // A column trimmed on the left may also hold the value after blanks:
+        // those rows start with a blank.
+        if (izquierda)
+            condicion = QStringLiteral("((") + condicion + QStringLiteral(") OR (") + columna + QStringLiteral(" COLLATE NOCASE >= ' ' AND ") + columna
+                        + QStringLiteral(" COLLATE NOCASE < '!'))");
+        return condicion;
     }
 
     // Puts condicion in front of the comparison that spans tokens a..b.
@@ -1403,14 +1423,16 @@ QString valorDeLiteral(QStringView o)
     return o.toString().replace(QLatin1String("''"), QLatin1String("'"));
 }
 
-int elegir(const Eleccion& e, const std::vector<QString>& valores, int primerLiteral)
+bool mismaEleccion(const Eleccion& e, const std::vector<QString>& valores, int primerLiteral)
 {
     QStringList v;
     for (int o : e.literales) {
         const size_t i = static_cast<size_t>(primerLiteral + o - 1);
         v << (i < valores.size() ? valores[i] : QString());
     }
-    return e.tipo == Eleccion::Tipo::Igualdad ? eleccionIgualdad(v, e.largo, e.izquierda) : eleccionPatron(v);
+    if (e.tipo == Eleccion::Tipo::Patron) return eleccionPatron(v) == e.resultado;
+    std::vector<int> cuentas;
+    return eleccionIgualdad(v, e.largo, &cuentas) == e.resultado && cuentas == e.cuentas;
 }
 
 std::vector<std::string> traducirLoteUtf8(const uint8_t* datos, size_t largo)

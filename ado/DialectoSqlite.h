@@ -43,6 +43,7 @@ struct Eleccion {
     int largo = 0;                // Igualdad: the column's declared length
     bool izquierda = false;       // Igualdad: the column's left blanks are trimmed
     int resultado = 0;
+    std::vector<int> cuentas;     // Igualdad: how many values each literal can equal
 };
 
 struct Sentencia {
@@ -61,9 +62,9 @@ struct Sentencia {
 // The value of a '...' or N'...' literal token.
 QString valorDeLiteral(QStringView token);
 
-// The choice an Eleccion records, made again for other literal values (the
-// batch's literal values of the statement, 1-based ordinals as recorded).
-int elegir(const Eleccion& e, const std::vector<QString>& valores, int primerLiteral);
+// Whether other literal values (the batch's, the statement's first one at
+// primerLiteral) make the same choice an Eleccion records.
+bool mismaEleccion(const Eleccion& e, const std::vector<QString>& valores, int primerLiteral);
 
 // Splits a batch into statements: at ";" and where a statement keyword at
 // parenthesis depth 0 cannot continue the current statement (batches separated

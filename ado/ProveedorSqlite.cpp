@@ -225,38 +225,16 @@ void fnLike(sqlite3_context* c, int argc, sqlite3_value** argv)
     sqlite3_result_int(c, g->patron.coincide(v, sqlite3_value_bytes(argv[1])) ? 1 : 0);
 }
 
-QString comoJson(const QString& s)
+// permutal_variante(literal, i, length): the i-th stored value that can equal
+// the literal (the rewriting's index-served condition in front of a
+// comparison); NULL past the last.
+void fnVariante(sqlite3_context* c, int argc, sqlite3_value** argv)
 {
-    QString r = QStringLiteral("\"");
-    for (QChar ch : s) {
-        if (ch == QLatin1Char('"') || ch == QLatin1Char('\\')) r += QLatin1Char('\\') + ch;
-        else if (ch.unicode() < 0x20) r += QStringLiteral("\\u%1").arg(ch.unicode(), 4, 16, QLatin1Char('0'));
-        else r += ch;
-    }
-    return r + QLatin1Char('"');
-}
-
-// permutal_variantes(length, trims left, literal...): the stored values that
-// can equal the literals, as a JSON array for json_each (the rewriting's
-// index-served condition in front of a comparison).
-void fnVariantes(sqlite3_context* c, int argc, sqlite3_value** argv)
-{
-    if (argc < 3) { sqlite3_result_error(c, "permutal_variantes: faltan argumentos", -1); return; }
-    const int largo = sqlite3_value_int(argv[0]);
-    const bool izquierda = sqlite3_value_int(argv[1]) != 0;
-    QString r = QStringLiteral("[");
-    bool primera = true;
-    for (int i = 2; i < argc; ++i) {
-        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) continue;
-        const auto v = cotejo::variantes(textoDe(argv[i]), largo, izquierda, 4096);
-        if (!v) { sqlite3_result_error(c, "permutal_variantes: demasiadas variantes", -1); return; }
-        for (const QString& x : *v) {
-            if (!primera) r += QLatin1Char(',');
-            primera = false;
-            r += comoJson(x);
-        }
-    }
-    resultadoTexto(c, r + QLatin1Char(']'));
+    if (algunNulo(argc, argv)) { sqlite3_result_null(c); return; }
+    const sqlite3_int64 i = sqlite3_value_int64(argv[1]);
+    const auto v = i < 0 ? std::nullopt : cotejo::variante(textoDe(argv[0]), static_cast<size_t>(i), sqlite3_value_int(argv[2]));
+    if (!v) { sqlite3_result_null(c); return; }
+    resultadoTexto(c, *v);
 }
 
 void fnPrefijo(sqlite3_context* c, int argc, sqlite3_value** argv)
@@ -317,7 +295,7 @@ void registrarFunciones(sqlite3* db)
     sqlite3_create_function(db, "lower", 1, det, nullptr, fnMinusculas, nullptr, nullptr);
     sqlite3_create_function(db, "like", 2, det, nullptr, fnLike, nullptr, nullptr);
     sqlite3_create_function(db, "like", 3, det, nullptr, fnLike, nullptr, nullptr);
-    sqlite3_create_function(db, "permutal_variantes", -1, det, nullptr, fnVariantes, nullptr, nullptr);
+    sqlite3_create_function(db, "permutal_variante", 3, det, nullptr, fnVariante, nullptr, nullptr);
     sqlite3_create_function(db, "permutal_prefijo", 1, det, nullptr, fnPrefijo, nullptr, nullptr);
     sqlite3_create_function(db, "permutal_prefijo_patron", 1, det, nullptr, fnPrefijoPatron, nullptr, nullptr);
     sqlite3_create_function(db, "permutal_prefijo_patron", 2, det, nullptr, fnPrefijoPatron, nullptr, nullptr);
@@ -1375,7 +1353,7 @@ private:
         for (const std::unique_ptr<Plan>& p : it->second) {
             bool vale = true;
             for (const Preparada& x : p->sentencias)
-                for (const dialecto::Eleccion& e : x.s.elecciones) vale = vale && dialecto::elegir(e, m.literales, x.s.primerLiteral) == e.resultado;
+                for (const dialecto::Eleccion& e : x.s.elecciones) vale = vale && dialecto::mismaEleccion(e, m.literales, x.s.primerLiteral);
             if (vale) {
                 ++gPlanesHallados;
                 return p.get();

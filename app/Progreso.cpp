@@ -44,6 +44,22 @@ void CuadroProgreso::anotar(int porcentaje, const QString& texto)
     registro_.append(porcentaje);
 }
 
+const QStaticText& CuadroProgreso::textoFijo(const QString& texto)
+{
+    if (fuenteTextos_ != font() || textos_.size() > 64) {
+        textos_.clear();
+        fuenteTextos_ = font();
+    }
+    auto it = textos_.find(texto);
+    if (it == textos_.end()) {
+        QStaticText st(texto);
+        st.setTextFormat(Qt::PlainText);
+        st.prepare(QTransform(), font());
+        it = textos_.insert(texto, st);
+    }
+    return it.value();
+}
+
 void CuadroProgreso::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -87,14 +103,16 @@ void DibujaProgreso(CuadroProgreso* caja, int porcentaje, long color, const QStr
     // The box is 100 units wide: the bar ends at pct units.
     const QRect rectBarra(0, 0, (img.width() * pct + 50) / 100, img.height());
 
+    const QStaticText& fijo = caja->textoFijo(texto);
+    const QPointF origen((todo.width() - fijo.size().width()) / 2.0, (todo.height() - fijo.size().height()) / 2.0);
     QPainter p(&img);
     p.setFont(caja->font());
     p.setPen(tinta);
-    p.drawText(todo, Qt::AlignCenter, texto);
+    p.drawStaticText(origen, fijo);
     p.fillRect(rectBarra, barra);
     p.setClipRect(rectBarra);
     p.setPen(inversa);
-    p.drawText(todo, Qt::AlignCenter, texto);
+    p.drawStaticText(origen, fijo);
     p.end();
 
     caja->anotar(porcentaje, texto);

@@ -2,8 +2,10 @@
 // The progress strip of the save: a picture box that keeps what was drawn on it
 // (the classic persistent drawing) and the procedure that paints a bar with its
 // percentage centred on it.
+#include <QHash>
 #include <QImage>
 #include <QList>
+#include <QStaticText>
 #include <QString>
 #include <QWidget>
 
@@ -35,11 +37,15 @@ protected:
 private:
     friend void DibujaProgreso(CuadroProgreso*, int, long, const QString&);
     void anotar(int porcentaje, const QString& texto);
+    // The texts drawn, laid out once (a save draws the same six).
+    const QStaticText& textoFijo(const QString& texto);
 
     QImage imagen_;
     int ultimo_ = -1;
     QString texto_;
     QList<int> registro_;
+    QHash<QString, QStaticText> textos_;
+    QFont fuenteTextos_;
 };
 
 // A 24-bit classic colour value (red in the low byte, blue in the high one).

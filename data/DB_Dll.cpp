@@ -323,6 +323,9 @@ namespace {
 // decides (BEGIN TRAN opens, COMMIT or ROLLBACK closes); nullopt when it has none.
 std::optional<bool> abreTransaccion(const QString& s)
 {
+    if (!s.contains(QLatin1String("BEGIN"), Qt::CaseInsensitive) && !s.contains(QLatin1String("COMMIT"), Qt::CaseInsensitive)
+        && !s.contains(QLatin1String("ROLLBACK"), Qt::CaseInsensitive))
+        return std::nullopt;
     const escaner::Lectura l(s);
     auto ultima = [&](const char* palabra) {
         qsizetype ultima = -1;

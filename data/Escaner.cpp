@@ -94,19 +94,24 @@ qsizetype Lectura::buscaClausula(std::initializer_list<const char*> palabras, qs
     return -1;
 }
 
+// Every statement passes these tests several times: a text that does not hold
+// the words anywhere, literals included, is answered without reading it.
 bool contiene(QStringView sql, const QString& que, Alcance a)
 {
+    if (que.isEmpty() || sql.indexOf(que, 0, Qt::CaseInsensitive) < 0) return false;
     return Lectura(sql).contiene(que, a);
 }
 
 qsizetype clausula(QStringView sql, std::initializer_list<const char*> palabras)
 {
+    for (const char* p : palabras)
+        if (sql.indexOf(QLatin1String(p), 0, Qt::CaseInsensitive) < 0) return -1;
     return Lectura(sql).buscaClausula(palabras);
 }
 
 QString reemplaza(QStringView sql, const QString& que, const QString& por, Alcance a)
 {
-    if (que.isEmpty()) return sql.toString();
+    if (que.isEmpty() || sql.indexOf(que, 0, Qt::CaseInsensitive) < 0) return sql.toString();
     const Lectura l(sql);
     QString r;
     qsizetype desde = 0;

@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t n)
 
     if (comparar(valor, lit) == 0 && !lit.contains(QChar(0))) {
         const int largo = static_cast<int>(valor.toUcs4().size());
-        const auto v = variantes(lit, largo, false, 1u << 16);
+        const auto v = variantes(lit, largo, 1u << 16);
         if (v) {
             bool esta = false;
             for (const QString& x : *v) esta = esta || nocase(x, valor) == 0;

@@ -138,14 +138,21 @@ TEST(Cotejo, VariantesYPrefijos)
         if (v) s.insert(v->begin(), v->end());
         return s;
     };
-    EXPECT_EQ(lista(variantes(u"OC ", 4, false, 64)), (std::set<QString>{"oc", "oc ", "oc  "}));
-    EXPECT_EQ(lista(variantes(u"000100001204A", 13, false, 64)), (std::set<QString>{"000100001204a"}));
-    EXPECT_EQ(lista(variantes(u"Ñu", 2, false, 64)), (std::set<QString>{QString::fromUtf8("ñu"), QString::fromUtf8("Ñu")}));
-    EXPECT_EQ(lista(variantes(u"p1", 3, true, 64)), (std::set<QString>{"p1", "p1 ", " p1"}));
-    EXPECT_EQ(lista(variantes(u" p1", 3, true, 64)), std::set<QString>{});   // a trimmed column never starts with a blank
-    EXPECT_EQ(lista(variantes(u"", 2, false, 64)), (std::set<QString>{"", " ", "  "}));
-    EXPECT_FALSE(variantes(u"x", 200, true, 64));
-    EXPECT_EQ(cuentaVariantes(u"x", 200, true), 200u * 201u / 2u);
+    EXPECT_EQ(lista(variantes(u"OC ", 4, 64)), (std::set<QString>{"oc", "oc ", "oc  "}));
+    EXPECT_EQ(lista(variantes(u"000100001204A", 13, 64)), (std::set<QString>{"000100001204a"}));
+    EXPECT_EQ(lista(variantes(u"Ñu", 2, 64)), (std::set<QString>{QString::fromUtf8("ñu"), QString::fromUtf8("Ñu")}));
+    EXPECT_EQ(lista(variantes(u"", 2, 64)), (std::set<QString>{"", " ", "  "}));
+    EXPECT_EQ(lista(variantes(u"toolong", 3, 64)), (std::set<QString>{"toolong"}));
+    EXPECT_FALSE(variantes(u"ñáéíóú", 10, 64));
+    EXPECT_EQ(cuentaVariantes(u"ñáéíóú", 10), 64u * 5u);
+    // Each one alone, in the same order.
+    for (const auto& [lit, largo] : {std::pair<const char*, int>{"Ñu", 4}, {"p1", 5}, {"", 3}, {"Áb Ü", 6}}) {
+        const QString l = QString::fromUtf8(lit);
+        const auto todas = variantes(l, largo, 1000);
+        ASSERT_TRUE(todas);
+        for (size_t i = 0; i < todas->size(); ++i) EXPECT_EQ(variante(l, i, largo), (*todas)[i]) << lit << " " << i;
+        EXPECT_FALSE(variante(l, todas->size(), largo));
+    }
 
     EXPECT_EQ(prefijoIgual(u"P00003  "), QStringLiteral("p00003"));
     EXPECT_EQ(prefijoIgual(u"Ca\u00F1a"), QStringLiteral("ca"));
@@ -201,10 +208,13 @@ TEST(Cotejo, CondicionesDelIndiceNoPierdenFilas)
         if (g() % 2 && valor.size() < kLargo) valor += QStringLiteral(" ");
         if (valor.size() > kLargo) continue;
         const bool igual = comparar(valor, lit) == 0;
+        // A trimmed column (LTRIM) equal to the literal: it starts with a blank,
+        // or it is one of the variants.
         for (const bool izquierda : {false, true}) {
             const QString comparado = izquierda ? QString(valor).remove(QRegularExpression(QStringLiteral("^ +"))) : valor;
             if (comparar(comparado, lit) != 0) continue;
-            const auto v = variantes(lit, kLargo, izquierda, 100000);
+            if (izquierda && valor.startsWith(QLatin1Char(' '))) continue;
+            const auto v = variantes(lit, kLargo, 100000);
             ASSERT_TRUE(v);
             bool esta = false;
             for (const QString& x : *v) esta = esta || nocase(x, valor) == 0;

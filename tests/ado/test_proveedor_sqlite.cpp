@@ -630,11 +630,14 @@ TEST_F(ProveedorSqlite, LotesDeUnaFormaCompartenSuPreparacion)
         const char* filas;
     };
     const C casos[] = {
+        // Literals of one length: one plan.
         {"SELECT CODIGO FROM CLIENTES WHERE NOMBRE = 'ana' ORDER BY CODIGO", "A1"},
-        {"SELECT CODIGO FROM CLIENTES WHERE NOMBRE = 'BRUNO  ' ORDER BY CODIGO", "B2"},
-        {"SELECT CODIGO FROM CLIENTES WHERE NOMBRE = 'x' ORDER BY CODIGO", ""},
-        // Another choice of the index condition (too many values for the length).
+        {"SELECT CODIGO FROM CLIENTES WHERE NOMBRE = 'ANA  ' ORDER BY CODIGO", "A1"},
+        {"SELECT CODIGO FROM CLIENTES WHERE NOMBRE = 'xyz' ORDER BY CODIGO", ""},
+        // Other lengths, other choices of the index condition (too many values
+        // for the length): plans of their own, the same shape.
         {"SELECT CODIGO FROM CLIENTES WHERE NOMBRE = 'ñáéíóú' ORDER BY CODIGO", ""},
+        {"SELECT CODIGO FROM CLIENTES WHERE NOMBRE = 'BRUNO  ' ORDER BY CODIGO", "B2"},
         {"SELECT CODIGO FROM CLIENTES WHERE NOMBRE = 'Carla' ORDER BY CODIGO", "C3"},
         // Quotes and a NUL inside the value.
         {"SELECT CODIGO FROM CLIENTES WHERE NOMBRE = 'O''Brien' ORDER BY CODIGO", ""},
