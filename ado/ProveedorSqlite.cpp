@@ -232,7 +232,23 @@ void fnVariante(sqlite3_context* c, int argc, sqlite3_value** argv)
 {
     if (algunNulo(argc, argv)) { sqlite3_result_null(c); return; }
     const sqlite3_int64 i = sqlite3_value_int64(argv[1]);
-    const auto v = i < 0 ? std::nullopt : cotejo::variante(textoDe(argv[0]), static_cast<size_t>(i), sqlite3_value_int(argv[2]));
+    const int largo = sqlite3_value_int(argv[2]);
+    // The usual literal, all ASCII: its one form, folded, and i blanks.
+    const auto* t = sqlite3_value_text(argv[0]);
+    int n = sqlite3_value_bytes(argv[0]);
+    bool ascii = true;
+    for (int k = 0; k < n && ascii; ++k) ascii = t[k] < 0x80 && t[k] != 0;
+    if (ascii) {
+        while (n > 0 && t[n - 1] == ' ') --n;
+        if (i < 0 || i > std::max(0, largo - n)) { sqlite3_result_null(c); return; }
+        char* r = static_cast<char*>(sqlite3_malloc64(static_cast<sqlite3_uint64>(n + i + 1)));
+        if (!r) { sqlite3_result_error_nomem(c); return; }
+        for (int k = 0; k < n; ++k) r[k] = static_cast<char>(t[k] >= 'A' && t[k] <= 'Z' ? t[k] + 32 : t[k]);
+        std::memset(r + n, ' ', static_cast<size_t>(i));
+        sqlite3_result_text(c, r, static_cast<int>(n + i), sqlite3_free);
+        return;
+    }
+    const auto v = i < 0 ? std::nullopt : cotejo::variante(textoDe(argv[0]), static_cast<size_t>(i), largo);
     if (!v) { sqlite3_result_null(c); return; }
     resultadoTexto(c, *v);
 }

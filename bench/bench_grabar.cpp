@@ -444,6 +444,15 @@ int instrucciones(const QString& variante, int stock, int provs, long veces)
             },
             veces);
         sqlite3_close(db);
+    } else if (variante == QLatin1String("comprobar")) {
+        Sesion s(copia(base, "comprobar"));
+        QLineEdit* campo = s.ventana->TxtFields(0);
+        medirVeces(
+            [&](long i) {
+                campo->setText(proveedorDe(provs, i));
+                s.ventana->ValidaCampo(campo);
+            },
+            veces);
     } else if (variante == QLatin1String("nativo")) {
         Nativo n(copia(base, "nativo"));
         medirVeces([&](long i) { n.grabar(idOrden(ordenDe(ord, i)).toUtf8(), proveedorDe(provs, i).toUtf8()); }, veces);
@@ -464,7 +473,7 @@ int main(int argc, char** argv)
     QDir().mkpath(carpeta);
     qputenv("PERMUTAL_CARPETA", QFile::encodeName(carpeta));
     app::gTopDefault = QStringLiteral("1000");
-    // bench_grabar --instrucciones grabar|crudo|nativo STOCK PROVEEDORES VECES
+    // bench_grabar --instrucciones grabar|crudo|nativo|comprobar STOCK PROVEEDORES VECES
     if (argc == 6 && QLatin1String(argv[1]) == QLatin1String("--instrucciones"))
         return instrucciones(QString::fromLatin1(argv[2]), atoi(argv[3]), atoi(argv[4]), atol(argv[5]));
     benchmark::Initialize(&argc, argv);

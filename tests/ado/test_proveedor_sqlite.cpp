@@ -1,5 +1,6 @@
 // The embedded provider on real SQLite files, through ado::Connection.
 #include "ado/Connection.h"
+#include "ado/Cotejo.h"
 #include "ado/ProveedorSqlite.h"
 #include "ado/Recordset.h"
 #include "soporte/Soporte.h"
@@ -668,4 +669,20 @@ TEST_F(ProveedorSqlite, LotesDeUnaFormaCompartenSuPreparacion)
     // DDL keeps its literals in its own text.
     EXPECT_TRUE(lote(QStringLiteral("CREATE TABLE CONDEFECTO (A VARCHAR(5) DEFAULT 'x')\r\nINSERT INTO CONDEFECTO DEFAULT VALUES")).empty());
     EXPECT_EQ(filas(QStringLiteral("SELECT A FROM CONDEFECTO")), QStringLiteral("x"));
+}
+
+// The values a literal can equal, as the rewritten statements ask for them,
+// are the collation's own list, in order (ASCII literals take a short cut).
+TEST_F(ProveedorSqlite, VariantesComoLasDelCotejo)
+{
+    for (const char* lit : {"P00003", "p00003  ", "Ñandú", "", "  ", "a'b", "ABCDEFGHIJ"}) {
+        const QString l = QString::fromUtf8(lit);
+        for (int largo : {0, 3, 8}) {
+            for (int i = 0; i < 12; ++i) {
+                QString sql = QStringLiteral("SELECT COALESCE(permutal_variante('%1', %2, %3), '<nulo>')").arg(QString(l).replace(QLatin1Char('\''), QStringLiteral("''"))).arg(i).arg(largo);
+                const auto esperado = cotejo::variante(l, static_cast<size_t>(i), largo);
+                EXPECT_EQ(valor(sql).toStdString(), esperado ? esperado->toStdString() : std::string("<nulo>")) << lit << " " << i << " " << largo;
+            }
+        }
+    }
 }
